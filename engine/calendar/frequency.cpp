@@ -1,0 +1,479 @@
+#include "calendar/frequency.h"
+
+#include <array>
+#include <cctype>
+#include <vector>
+
+#include "calendar/civil.h"
+
+namespace crqx::calendar {
+
+const char* const kMonthNames[12] = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",   "MAY",      "JUNE",
+                                     "JULY",    "AUGUST",   "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+const char* const kWeekdayNames[7] = {"SUNDAY", "MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY", "FRIDAY", "SATURDAY"};
+
+namespace {
+
+constexpr int64_t kJanuary1970 = 1970 * 12;
+
+// Every frequency constant, in code order.
+constexpr std::array<int, 57> kPlainCodes = {
+    HDAILY, HBUSNS, HWKSUN, HWKMON, HWKTUE, HWKWED, HWKTHU, HWKFRI, HWKSAT, HTENDA, HWASUN, HWAMON,
+    HWATUE, HWAWED, HWATHU, HWAFRI, HWASAT, HWBSUN, HWBMON, HWBTUE, HWBWED, HWBTHU, HWBFRI, HWBSAT,
+    HTWICM, HMONTH, HBMNOV, HBIMON, HQTOCT, HQTNOV, HQTDEC, HANJAN, HANFEB, HANMAR, HANAPR, HANMAY,
+    HANJUN, HANJUL, HANAUG, HANSEP, HANOCT, HANNOV, HANDEC, HSMJUL, HSMAUG, HSMSEP, HSMOCT, HSMNOV,
+    HSMDEC, HAYPP,  HAPPY,  HSEC,   HMIN,   HHOUR,  HMSEC,  HCASEX, HWEEK_PATTERN};
+
+Frequency day_pattern(int code, int mask) {
+  Frequency f;
+  f.code = code;
+  f.kind = Kind::DayPattern;
+  f.weekday_mask = mask;
+  return f;
+}
+
+// A run of `days` days; `any_end_day` is some day that ends a period.
+Frequency day_span(int code, int days, int64_t any_end_day) {
+  Frequency f;
+  f.code = code;
+  f.kind = Kind::DaySpan;
+  f.length = days;
+  f.end_anchor = floor_mod(any_end_day, days);
+  return f;
+}
+
+// A run of `months` months; `any_end_month` is some month number ending a period.
+Frequency month_span(int code, int months, int64_t any_end_month) {
+  Frequency f;
+  f.code = code;
+  f.kind = Kind::MonthSpan;
+  f.length = months;
+  f.end_anchor = kJanuary1970 + floor_mod(any_end_month - kJanuary1970, months);
+  return f;
+}
+
+Frequency month_split(int code, int parts) {
+  Frequency f;
+  f.code = code;
+  f.kind = Kind::MonthSplit;
+  f.length = parts;
+  return f;
+}
+
+Frequency intraday(int code, int64_t unit_ms) {
+  Frequency f;
+  f.code = code;
+  f.kind = Kind::Intraday;
+  f.unit_ms = unit_ms;
+  return f;
+}
+
+// The first day >= 0 carrying a weekday or cycle day.
+int64_t first_day_with(int wanted, int (*label)(int64_t)) {
+  int64_t d = 0;
+  while (label(d) != wanted) ++d;
+  return d;
+}
+
+std::optional<Frequency> plain_frequency(int code) {
+  if (code == HDAILY) return day_pattern(code, kAllDaysMask);
+  if (code == HBUSNS) return day_pattern(code, kBusinessMask);
+  if (code == HWEEK_PATTERN) return day_pattern(code, kWeekPatternMask);
+  if (code >= HWKSUN && code <= HWKSAT)
+    return day_span(code, 7, first_day_with(code - HWKSUN + HSUN, weekday_of_day));
+  if (code >= HWASUN && code <= HWBSAT)
+    return day_span(code, 14, first_day_with(code - HWASUN + HASUN, biweekday_of_day));
+  if (code == HTENDA) return month_split(code, 3);
+  if (code == HTWICM) return month_split(code, 2);
+  if (code == HMONTH) return month_span(code, 1, 0);
+  if (code == HBMNOV) return month_span(code, 2, HNOV - 1);
+  if (code == HBIMON) return month_span(code, 2, HDEC - 1);
+  if (code >= HQTOCT && code <= HQTDEC) return month_span(code, 3, HOCT - 1 + (code - HQTOCT));
+  if (code >= HANJAN && code <= HANDEC) return month_span(code, 12, HJAN - 1 + (code - HANJAN));
+  if (code >= HSMJUL && code <= HSMDEC) return month_span(code, 6, HJUL - 1 + (code - HSMJUL));
+  if (code == HAYPP || code == HAPPY) return month_span(code, 12, HDEC - 1);
+  if (code == HMSEC) return intraday(code, 1);
+  if (code == HSEC) return intraday(code, 1000);
+  if (code == HMIN) return intraday(code, 60000);
+  if (code == HHOUR) return intraday(code, 3600000);
+  if (code == HCASEX) {
+    Frequency f;
+    f.code = code;
+    return f;
+  }
+  return std::nullopt;
+}
+
+bool same_calendar(const Frequency& a, const Frequency& b) {
+  return a.kind == b.kind && a.weekday_mask == b.weekday_mask && a.length == b.length &&
+         a.end_anchor == b.end_anchor && a.unit_ms == b.unit_ms;
+}
+
+// The frequency constant (other than the aliases HAPPY/HAYPP/HWEEK_PATTERN,
+// which are only returned when asked for by name) with this calendar.
+std::optional<int> plain_code_for(const Frequency& f) {
+  for (int code : kPlainCodes) {
+    if (code == HAPPY || code == HAYPP) continue;
+    auto p = plain_frequency(code);
+    if (p && same_calendar(*p, f)) return code;
+  }
+  return std::nullopt;
+}
+
+bool is_intraday_code(int code) { return code == HMSEC || code == HSEC || code == HMIN || code == HHOUR; }
+
+constexpr std::array<std::pair<int, int64_t>, 4> kIntradayUnits = {
+    {{HHOUR, 3600000}, {HMIN, 60000}, {HSEC, 1000}, {HMSEC, 1}}};
+
+Code compose_intraday(const FrequencyParts& p, Frequency& out) {
+  if (p.year != 0) return HBYEAR;
+  if (p.month != 0) return HBMONT;
+  int64_t unit = plain_frequency(p.base)->unit_ms;
+  if (p.nunits > kMsPerDay / unit) return HBUNIT;
+  const int64_t total = unit * p.nunits;
+  if (total >= kMsPerDay || kMsPerDay % total != 0) return HBUNIT;
+  for (auto [code, u] : kIntradayUnits) {  // coarsest unit that measures it exactly
+    if (total % u != 0) continue;
+    const int64_t multiple = total / u;
+    if (multiple > kMaxIntradayMultiple) return HBUNIT;
+    out = intraday(multiple == 1 ? code : static_cast<int>((multiple << kCompoundShift) | code), total);
+    return HSUCC;
+  }
+  return HBUNIT;
+}
+
+Code compose_periods_per_year(const FrequencyParts& p, Frequency& out) {
+  if (p.year != 0) return HBYEAR;
+  if (p.nunits == 24 || p.nunits == 36) {
+    out = *plain_frequency(p.nunits == 24 ? HTWICM : HTENDA);
+    return HSUCC;
+  }
+  if (p.nunits > 12 || 12 % p.nunits != 0) return HBUNIT;
+  const int end_month = p.month == 0 ? HDEC : p.month;
+  out = month_span(0, 12 / p.nunits, end_month - 1);
+  out.code = *plain_code_for(out);
+  return HSUCC;
+}
+
+Code compose_years_per_period(const FrequencyParts& p, Frequency& out) {
+  if (p.nunits > kMaxYearsPerPeriod) return HBUNIT;
+  const int end_month = p.month == 0 ? HDEC : p.month;
+  if (p.nunits == 1) {
+    out = month_span(0, 12, end_month - 1);
+    out.code = *plain_code_for(out);
+    return HSUCC;
+  }
+  const int residue = p.year % p.nunits;
+  out = month_span(0, 12 * p.nunits, month_number(residue, end_month));
+  const int payload = p.nunits | (end_month << 7) | (residue << 11);
+  out.code = (payload << kCompoundShift) | HAYPP;
+  return HSUCC;
+}
+
+Code compose_week_pattern(const FrequencyParts& p, Frequency& out) {
+  if (p.year != 0) return HBYEAR;
+  if (p.month != 0) return HBMONT;
+  if (p.nunits > kAllDaysMask) return HBUNIT;
+  out = day_pattern(0, p.nunits);
+  if (p.nunits == kWeekPatternMask) out.code = HWEEK_PATTERN;
+  else if (auto plain = plain_code_for(out)) out.code = *plain;
+  else out.code = (p.nunits << kCompoundShift) | HWEEK_PATTERN;
+  return HSUCC;
+}
+
+Code build_frequency(const FrequencyParts& p, Frequency& out) {
+  if (p.base <= 0 || p.base >= (1 << kCompoundShift)) return HBFREQ;
+  const auto base = plain_frequency(p.base);
+  if (!base) return HBFREQ;
+  if (p.nunits < 1) return HBUNIT;
+  if (p.year < 0) return HBYEAR;
+  if (p.month < 0 || p.month > 12) return HBMONT;
+  const bool identity = p.nunits == 1 && p.year == 0 && p.month == 0;
+  if (p.base == HWEEK_PATTERN) return compose_week_pattern(p, out);
+  if (identity) {
+    out = *base;
+    return HSUCC;
+  }
+  if (is_intraday_code(p.base)) return compose_intraday(p, out);
+  if (p.base == HAPPY) return compose_periods_per_year(p, out);
+  if (p.base == HAYPP) return compose_years_per_period(p, out);
+  if (p.nunits != 1) return HBUNIT;
+  return p.year != 0 ? HBYEAR : HBMONT;
+}
+
+FrequencyParts parts_of_compound(int code) {
+  const int base = code & ((1 << kCompoundShift) - 1);
+  const int payload = code >> kCompoundShift;
+  if (base == HAYPP) return {base, payload & 0x7F, payload >> 11, (payload >> 7) & 0xF};
+  return {base, payload, 0, 0};
+}
+
+}  // namespace
+
+std::optional<Frequency> describe_frequency(int code) {
+  if (code <= 0) return std::nullopt;
+  if (code < (1 << kCompoundShift)) return plain_frequency(code);
+  const FrequencyParts parts = parts_of_compound(code);
+  if (parts.base != HAYPP && parts.base != HWEEK_PATTERN && !is_intraday_code(parts.base)) return std::nullopt;
+  Frequency f;
+  if (build_frequency(parts, f) != HSUCC || f.code != code) return std::nullopt;  // only canonical codes
+  return f;
+}
+
+Code compose_frequency(const FrequencyParts& parts, int& code) {
+  Frequency f;
+  const Code status = build_frequency(parts, f);
+  if (status == HSUCC) code = f.code;
+  return status;
+}
+
+Code decompose_frequency(int code, FrequencyParts& parts) {
+  const auto f = describe_frequency(code);
+  if (!f) return HBFREQ;
+  if (code == HWEEK_PATTERN) parts = {code, kWeekPatternMask, 0, 0};
+  else if (code < (1 << kCompoundShift)) parts = {code, 1, 0, 0};
+  else parts = parts_of_compound(code);
+  return HSUCC;
+}
+
+int base_frequency(int code) {
+  return code >= (1 << kCompoundShift) ? (code & ((1 << kCompoundShift) - 1)) : code;
+}
+
+// ---- Names ---------------------------------------------------------------
+
+namespace {
+
+std::string weekday_list(int mask) {
+  std::string s;
+  for (int w = 0; w < 7; ++w) {
+    if (!(mask & (1 << w))) continue;
+    if (!s.empty()) s += ", ";
+    s += kWeekdayNames[w];
+  }
+  return s;
+}
+
+}  // namespace
+
+std::string frequency_name(int code) {
+  const auto f = describe_frequency(code);
+  if (!f) return "";
+  const FrequencyParts parts = [&] {
+    FrequencyParts p;
+    decompose_frequency(code, p);
+    return p;
+  }();
+  switch (code) {
+    case HDAILY: return "DAILY";
+    case HBUSNS: return "BUSINESS";
+    case HTENDA: return "TENDAY";
+    case HTWICM: return "TWICEMONTHLY";
+    case HMONTH: return "MONTHLY";
+    case HAPPY: return "PERIODSPERYEAR";
+    case HAYPP: return "YEARSPERPERIOD";
+    case HCASEX: return "CASE";
+    default: break;
+  }
+  if (code >= HWKSUN && code <= HWKSAT) return std::string("WEEKLY(") + kWeekdayNames[code - HWKSUN] + ")";
+  if (code >= HWASUN && code <= HWBSAT)
+    return std::string("BIWEEKLY(") + (code <= HWASAT ? "A" : "B") + kWeekdayNames[(code - HWASUN) % 7] + ")";
+  auto with_month = [](const char* family, int month) { return std::string(family) + "(" + kMonthNames[month - 1] + ")"; };
+  if (code == HBMNOV || code == HBIMON) return with_month("BIMONTHLY", code == HBMNOV ? HNOV : HDEC);
+  if (code >= HQTOCT && code <= HQTDEC) return with_month("QUARTERLY", HOCT + (code - HQTOCT));
+  if (code >= HANJAN && code <= HANDEC) return with_month("ANNUAL", HJAN + (code - HANJAN));
+  if (code >= HSMJUL && code <= HSMDEC) return with_month("SEMIANNUAL", HJUL + (code - HSMJUL));
+  if (f->kind == Kind::DayPattern) return "WEEKPATTERN(" + weekday_list(f->weekday_mask) + ")";
+  if (f->kind == Kind::Intraday) {
+    const char* unit = parts.base == HMSEC ? "MILLISECONDLY"
+                       : parts.base == HSEC ? "SECONDLY"
+                       : parts.base == HMIN ? "MINUTELY"
+                                            : "HOURLY";
+    return parts.nunits == 1 ? unit : std::to_string(parts.nunits) + " " + unit;
+  }
+  // years per period
+  return std::to_string(parts.nunits) + " YEARSPERPERIOD(" + kMonthNames[parts.month - 1] + ", " +
+         std::to_string(parts.year) + ")";
+}
+
+namespace {
+
+struct SpecText {
+  std::optional<int> multiple;
+  std::string name;
+  std::vector<std::string> args;  // upper case, spaces removed
+  bool has_args = false;
+};
+
+std::optional<SpecText> split_spec(std::string_view text) {
+  SpecText spec;
+  size_t i = 0;
+  auto skip_ws = [&] {
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  };
+  skip_ws();
+  if (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+    int64_t n = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+      n = n * 10 + (text[i++] - '0');
+      if (n > INT32_MAX) return std::nullopt;
+    }
+    spec.multiple = static_cast<int>(n);
+    skip_ws();
+  }
+  while (i < text.size() && (std::isalpha(static_cast<unsigned char>(text[i])) || text[i] == '_' || text[i] == '-')) {
+    if (text[i] != '_' && text[i] != '-') spec.name += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+    ++i;
+  }
+  skip_ws();
+  if (i < text.size() && text[i] == '(') {
+    spec.has_args = true;
+    std::string arg;
+    for (++i; i < text.size() && text[i] != ')'; ++i) {
+      if (text[i] == ',') {
+        spec.args.push_back(arg);
+        arg.clear();
+      } else if (!std::isspace(static_cast<unsigned char>(text[i]))) {
+        arg += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+      }
+    }
+    if (i == text.size()) return std::nullopt;
+    spec.args.push_back(arg);
+    ++i;
+    skip_ws();
+  }
+  if (i != text.size() || spec.name.empty()) return std::nullopt;
+  return spec;
+}
+
+// Full name or three-letter abbreviation; returns 1-based position.
+std::optional<int> match_name(const std::string& word, const char* const* names, int count) {
+  for (int k = 0; k < count; ++k) {
+    const std::string full = names[k];
+    if (word == full || (word.size() == 3 && full.compare(0, 3, word) == 0)) return k + 1;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> parse_int_arg(const std::string& s) {
+  if (s.empty() || s.size() > 9) return std::nullopt;
+  int v = 0;
+  for (char c : s) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+Code parse_spec(const SpecText& s, int& code) {
+  const std::string& n = s.name;
+  const size_t nargs = s.has_args ? s.args.size() : 0;
+  auto month_arg = [&](size_t k) -> std::optional<int> {
+    if (k >= nargs) return HDEC;
+    return match_name(s.args[k], kMonthNames, 12);
+  };
+  auto compose = [&](int base, int nunits, int year, int month) {
+    return compose_frequency({base, nunits, year, month}, code) == HSUCC ? HSUCC : HBFREQ;
+  };
+  struct Unit {
+    const char* name;
+    int code;
+  };
+  static const Unit kIntraday[] = {
+      {"MILLISECONDLY", HMSEC}, {"SECONDLY", HSEC}, {"MINUTELY", HMIN}, {"HOURLY", HHOUR}};
+  for (const Unit& u : kIntraday)
+    if (n == u.name) return nargs ? HBFREQ : compose(u.code, s.multiple.value_or(1), 0, 0);
+  if (n == "PERIODSPERYEAR") {
+    if (!s.multiple) return nargs ? HBFREQ : (code = HAPPY, HSUCC);
+    const auto month = month_arg(0);
+    return (!month || nargs > 1) ? HBFREQ : compose(HAPPY, *s.multiple, 0, *month);
+  }
+  if (n == "YEARSPERPERIOD") {
+    if (!s.multiple) return nargs ? HBFREQ : (code = HAYPP, HSUCC);
+    const auto month = month_arg(0);
+    const auto year = nargs > 1 ? parse_int_arg(s.args[1]) : std::optional<int>(0);
+    return (!month || !year || nargs > 2) ? HBFREQ : compose(HAYPP, *s.multiple, *year, *month);
+  }
+  if (s.multiple) return HBFREQ;
+  if (n == "WEEKPATTERN") {
+    if (!nargs) return (code = HWEEK_PATTERN, HSUCC);
+    int mask = 0;
+    for (const std::string& a : s.args) {
+      const auto w = match_name(a, kWeekdayNames, 7);
+      if (!w) return HBFREQ;
+      mask |= 1 << (*w - 1);
+    }
+    return compose(HWEEK_PATTERN, mask, 0, 0);
+  }
+  if (n == "WEEKLY") {
+    const auto w = nargs ? match_name(s.args[0], kWeekdayNames, 7) : std::optional<int>(HSUN);
+    return (!w || nargs > 1) ? HBFREQ : (code = HWKSUN + *w - 1, HSUCC);
+  }
+  if (n == "BIWEEKLY") {
+    std::string a = nargs ? s.args[0] : "ASUNDAY";
+    if (nargs > 1 || a.size() < 4 || (a[0] != 'A' && a[0] != 'B')) return HBFREQ;
+    const auto w = match_name(a.substr(1), kWeekdayNames, 7);
+    if (!w) return HBFREQ;
+    return (code = (a[0] == 'A' ? HWASUN : HWBSUN) + *w - 1, HSUCC);
+  }
+  struct Span {
+    const char* name;
+    int per_year;
+  };
+  static const Span kSpans[] = {{"MONTHLY", 12}, {"BIMONTHLY", 6}, {"QUARTERLY", 4},
+                                {"SEMIANNUAL", 2}, {"ANNUAL", 1}, {"YEARLY", 1}};
+  for (const Span& sp : kSpans) {
+    if (n != sp.name) continue;
+    if (sp.per_year == 12) return nargs ? HBFREQ : (code = HMONTH, HSUCC);
+    const auto month = month_arg(0);
+    return (!month || nargs > 1) ? HBFREQ : compose(HAPPY, sp.per_year, 0, *month);
+  }
+  if (nargs) return HBFREQ;
+  if (n == "DAILY") return (code = HDAILY, HSUCC);
+  if (n == "BUSINESS") return (code = HBUSNS, HSUCC);
+  if (n == "TENDAY") return (code = HTENDA, HSUCC);
+  if (n == "TWICEMONTHLY" || n == "SEMIMONTHLY") return (code = HTWICM, HSUCC);
+  if (n == "CASE" || n == "UNDATED") return (code = HCASEX, HSUCC);
+  return HBFREQ;
+}
+
+}  // namespace
+
+Code parse_frequency(std::string_view text, int& code) {
+  const auto spec = split_spec(text);
+  if (!spec) return HBFREQ;
+  return parse_spec(*spec, code);
+}
+
+// ---- Nesting -------------------------------------------------------------
+
+namespace {
+bool covers_every_day(const Frequency& f) {
+  return f.kind != Kind::DayPattern || f.weekday_mask == kAllDaysMask;
+}
+}  // namespace
+
+bool frequency_divides(const Frequency& a, const Frequency& b) {
+  if (a.kind == Kind::Case || b.kind == Kind::Case) return a.kind == b.kind;
+  if (a.kind == Kind::Intraday) {
+    if (b.kind == Kind::Intraday) return b.unit_ms % a.unit_ms == 0;
+    return covers_every_day(b);  // intraday periods never cross midnight
+  }
+  if (b.kind == Kind::Intraday) return false;
+  switch (a.kind) {
+    case Kind::DayPattern:
+      if (b.kind == Kind::DayPattern) return (a.weekday_mask & ~b.weekday_mask) == 0;
+      return true;  // a single day always lies within one period of a gapless frequency
+    case Kind::DaySpan:
+      return b.kind == Kind::DaySpan && b.length % a.length == 0 && (b.end_anchor - a.end_anchor) % a.length == 0;
+    case Kind::MonthSplit:
+      return (b.kind == Kind::MonthSplit && b.length == a.length) || b.kind == Kind::MonthSpan;
+    case Kind::MonthSpan:
+      return b.kind == Kind::MonthSpan && b.length % a.length == 0 &&
+             floor_mod(b.end_anchor - a.end_anchor, a.length) == 0;
+    default:
+      return false;
+  }
+}
+
+}  // namespace crqx::calendar

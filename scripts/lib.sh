@@ -1,0 +1,61 @@
+# Shared steps of the project's scripts: system packages from Debian, one
+# virtual environment per interpreter with the project installed.
+# Sourced, not run.
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Debian packages the build and the tests need.
+SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev)
+
+ensure_system_packages() {
+    local missing=()
+    for pkg in "${SYSTEM_PACKAGES[@]}"; do
+        dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
+    done
+    if ((${#missing[@]})); then
+        echo "== installing Debian packages: ${missing[*]}"
+        local sudo=""
+        [[ $(id -u) -eq 0 ]] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+# The interpreters to build and test for: the python3 on PATH and Debian's
+# own, once each.
+interpreters() {
+    local seen="" py real
+    for py in python3 /usr/bin/python3; do
+        command -v "$py" >/dev/null 2>&1 || continue
+        real="$("$py" -c 'import sys; print(sys.executable)')"
+        real="$(readlink -f "$real")"
+        case " $seen " in *" $real "*) continue ;; esac
+        seen="$seen $real"
+        echo "$py"
+    done
+}
+
+# A short tag naming an interpreter: py311-pyenv, py311-debian, ...
+interpreter_tag() {
+    "$1" -c 'import sys; v = sys.version_info; print("py%d%d-%s" % (v[0], v[1], "debian" if sys.executable.startswith("/usr/bin") else "local"))'
+}
+
+# make_venv <python> <dir> [pip requirement...]: a virtual environment with
+# the build tools; extra arguments are installed into it as well.
+make_venv() {
+    local py="$1" dir="$2"
+    shift 2
+    if [[ ! -x "$dir/bin/python" ]]; then
+        "$py" -m venv "$dir"
+    fi
+    "$dir/bin/python" -m pip install -q --disable-pip-version-check --upgrade pip
+    "$dir/bin/python" -m pip install -q --disable-pip-version-check cmake ninja "$@"
+}
+
+# install_project <venv dir> [extras]: builds and installs pyrqx with libcrqx.
+install_project() {
+    local dir="$1" extras="${2:-}"
+    local spec="$ROOT"
+    [[ -n "$extras" ]] && spec="$ROOT[$extras]"
+    "$dir/bin/python" -m pip install -q --disable-pip-version-check "$spec"
+}

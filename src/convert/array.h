@@ -1,0 +1,152 @@
+// List-backed arrays: a Python list copied element by element into a
+// module-owned C array for the call and, where the library fills it, copied
+// back in place afterwards (the list is never resized).
+//
+// Room: every numeric array has at least one element and 8 bytes per element
+// whatever its element type (elements are laid out with the stride of T), so
+// a library that writes in another numeric type never writes past it. Arrays
+// have at least `MinRoom` elements (the library's table size for translation
+// tables), zero-filled beyond the list's own elements.
+#pragma once
+#include <Python.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "convert/cell.h"
+#include "convert/scalar.h"
+#include "convert/text.h"
+
+namespace pyrqx {
+
+enum class Flow { In, InOut };             // InOut: written back after the call
+enum class WhenNone { Null, Scratch };     // what None passes
+
+// Common part of every list kind's state: whether the argument was None and
+// how many elements came from the list.
+struct ListState {
+    bool none = false;
+    size_t count = 0;
+};
+
+// Length of a list argument as len() gives it.
+bool list_length(PyObject* list, size_t* out);
+
+// A zero-filled block of `elements` 8-byte slots (at least one).
+void* allocate_room(size_t elements);
+
+template <typename T, Flow F, WhenNone W, size_t MinRoom = 1>
+struct ListArray {
+    static_assert(sizeof(T) <= 8, "elements have 8 bytes of room");
+    struct State : ListState {
+        T* data = nullptr;
+        size_t room = 0;
+        State() = default;
+        State(const State&) = delete;
+        ~State() { std::free(data); }
+
+        // Replaces the array by a zero-filled one of `elements` (None only).
+        bool resize_scratch(size_t elements) {
+            void* p = allocate_room(elements);
+            if (p == nullptr) return false;
+            std::free(data);
+            data = static_cast<T*>(p);
+            room = elements < 1 ? 1 : elements;
+            return true;
+        }
+    };
+
+    static bool load(State& s, PyObject* list) {
+        if (list == Py_None) {
+            s.none = true;
+            return W == WhenNone::Null || s.resize_scratch(MinRoom);
+        }
+        size_t n;
+        if (!list_length(list, &n)) return false;
+        size_t room = n < MinRoom ? MinRoom : n;
+        s.data = static_cast<T*>(allocate_room(room));
+        if (s.data == nullptr) return false;
+        s.room = room < 1 ? 1 : room;
+        s.count = n;
+        size_t now;  // the list may have changed length meanwhile
+        if (!list_length(list, &now)) return false;
+        for (size_t i = 0; i < now && i < n; ++i) {
+            PyObject* item = item_get(list, static_cast<Py_ssize_t>(i));
+            if (item == nullptr) return false;
+            bool ok = from_python(item, &s.data[i]);
+            Py_DECREF(item);
+            if (!ok) return false;
+        }
+        return true;
+    }
+
+    static T* arg(State& s) { return s.none && W == WhenNone::Null ? nullptr : s.data; }
+
+    static bool store(State& s, PyObject* list) {
+        if (F == Flow::In || s.none) return true;
+        size_t now;
+        if (!list_length(list, &now)) return false;
+        for (size_t i = 0; i < now && i < s.count; ++i) {
+            if (!item_set(list, static_cast<Py_ssize_t>(i), to_python(s.data[i]))) return false;
+        }
+        return true;
+    }
+};
+
+// A list of str: one string buffer per element, passed as a char * array.
+// None is refused (the library would get pointers to nothing).
+template <Flow F>
+struct StringList {
+    struct State : ListState {
+        std::vector<TextBuffer> buffers;
+        std::vector<char*> pointers;
+    };
+
+    static bool load(State& s, PyObject* list) {
+        if (list == Py_None) {
+            PyErr_SetString(PyExc_TypeError, "a list of str is required, not None");
+            return false;
+        }
+        size_t n;
+        if (!list_length(list, &n)) return false;
+        s.buffers = std::vector<TextBuffer>(n);
+        s.pointers.assign(n < 1 ? 1 : n, nullptr);
+        s.count = n;
+        size_t now;
+        if (!list_length(list, &now)) return false;
+        for (size_t i = 0; i < now && i < n; ++i) {
+            PyObject* item = item_get(list, static_cast<Py_ssize_t>(i));
+            if (item == nullptr) return false;
+            bool ok = s.buffers[i].load_text(item);
+            Py_DECREF(item);
+            if (!ok) return false;
+            s.pointers[i] = s.buffers[i].data();
+        }
+        // Elements the list lost meanwhile still get an (empty) buffer.
+        for (size_t i = 0; i < n; ++i) {
+            if (s.pointers[i] == nullptr) {
+                if (!s.buffers[i].reserve(1)) return false;
+                s.pointers[i] = s.buffers[i].data();
+            }
+        }
+        return true;
+    }
+
+    static char** arg(State& s) { return s.pointers.data(); }
+
+    static bool store(State& s, PyObject* list) {
+        if (F == Flow::In) return true;
+        size_t now;
+        if (!list_length(list, &now)) return false;
+        for (size_t i = 0; i < now && i < s.count; ++i) {
+            if (s.buffers[i].data() == nullptr) continue;
+            bool ok = item_set(list, static_cast<Py_ssize_t>(i), s.buffers[i].decode());
+            s.buffers[i].release();
+            if (!ok) return false;
+        }
+        return true;
+    }
+};
+
+}  // namespace pyrqx

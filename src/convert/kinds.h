@@ -1,0 +1,117 @@
+// Parameter kinds. Each kind is a type with a per-call State (RAII: it owns
+// every buffer it allocates) and three steps:
+//   load(state, obj)   read and convert before the library call; on failure
+//                      return false with a Python exception and no side effect
+//   arg(state)         what the library receives
+//   store(state, obj)  write back after the call; false with an exception
+// A binding declares each parameter as a kind plus its Python name.
+#pragma once
+#include <Python.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "convert/cell.h"
+#include "convert/scalar.h"
+#include "convert/text.h"
+
+namespace pyrqx {
+
+// Out cell of C type int: the status of a classic function. Never read. The
+// variable starts at -1, so a library that stores nothing never reports
+// success.
+struct StatusCell {
+    struct State {
+        int value = -1;
+    };
+    static bool load(State&, PyObject*) { return true; }
+    static int* arg(State& s) { return &s.value; }
+    static bool store(State& s, PyObject* cell) { return cell_set(cell, to_python(s.value)); }
+};
+
+// A plain value passed by value; nothing written back.
+template <typename T>
+struct Value {
+    struct State {
+        T value{};
+    };
+    static bool load(State& s, PyObject* obj) { return from_python(obj, &s.value); }
+    static T arg(State& s) { return s.value; }
+    static bool store(State&, PyObject*) { return true; }
+};
+
+// In-out cell: element 0 read and converted, passed by address, written back.
+template <typename T>
+struct InOutCell {
+    struct State {
+        T value{};
+    };
+    static bool load(State& s, PyObject* cell) {
+        PyObject* item = cell_get(cell);
+        if (item == nullptr) return false;
+        bool ok = from_python(item, &s.value);
+        Py_DECREF(item);
+        return ok;
+    }
+    static T* arg(State& s) { return &s.value; }
+    static bool store(State& s, PyObject* cell) { return cell_set(cell, to_python(s.value)); }
+};
+
+// In-out string cell: element 0 encoded as UTF-8 into a buffer of its length
+// plus one; the library's text decoded back.
+struct TextCell {
+    using State = TextBuffer;
+    static bool load(State& s, PyObject* cell) {
+        PyObject* item = cell_get(cell);
+        if (item == nullptr) return false;
+        bool ok = s.load_text(item);
+        Py_DECREF(item);
+        return ok;
+    }
+    static char* arg(State& s) { return s.data(); }
+    static bool store(State& s, PyObject* cell) {
+        bool ok = cell_set(cell, s.decode());
+        s.release();
+        return ok;
+    }
+};
+
+// Bytes cell: element 0 a bytes or bytearray object copied whole (zero bytes
+// kept); comes back as bytes up to the first zero byte.
+struct BytesCell {
+    using State = TextBuffer;
+    static bool load(State& s, PyObject* cell) {
+        PyObject* item = cell_get(cell);
+        if (item == nullptr) return false;
+        bool ok = s.load_bytes(item);
+        Py_DECREF(item);
+        return ok;
+    }
+    static char* arg(State& s) { return s.data(); }
+    static bool store(State& s, PyObject* cell) {
+        bool ok = cell_set(cell, s.to_bytes());
+        s.release();
+        return ok;
+    }
+};
+
+// A one-character str passed as a C char: it must encode to exactly one byte.
+struct OneChar {
+    struct State {
+        char value = 0;
+    };
+    static bool load(State& s, PyObject* obj) {
+        TextBuffer text;
+        if (!text.load_text(obj)) return false;
+        if (text.capacity() != 2) {
+            PyErr_SetString(PyExc_ValueError, "expected a single character that encodes to one byte");
+            return false;
+        }
+        s.value = text.data()[0];
+        return true;
+    }
+    static char arg(State& s) { return s.value; }
+    static bool store(State&, PyObject*) { return true; }
+};
+
+}  // namespace pyrqx
