@@ -63,7 +63,7 @@ int64_t ceil_div(int64_t a, int64_t b) { return floor_div(a + b - 1, b); }
 
 }  // namespace
 
-int missing_type(int32_t index) {
+int missing_type_of(int32_t index) {
   if (index == kIndexND) return HNDVAL;
   if (index == kIndexNC) return HNCVAL;
   if (index == kIndexNA) return HNAVAL;

@@ -30,7 +30,7 @@ constexpr int64_t kIntradayEpochMs = kIntradayEpochDay * kMsPerDay;
 // a frequency change, for a span that crosses periods).
 enum class Relate { Before = HBEFOR, After = HAFTER, Contains = HCONT };
 
-int missing_type(int32_t index);  // HNMVAL for a date, else HNDVAL / HNCVAL / HNAVAL
+int missing_type_of(int32_t index);  // HNMVAL for a date, else HNDVAL / HNCVAL / HNAVAL
 bool is_dated(const Frequency& f);
 
 // Period geometry on unbounded indexes (no span checks).

@@ -298,15 +298,15 @@ std::string frequency_name(int code) {
 
 namespace {
 
-struct SpecText {
+struct FrequencyText {
   std::optional<int> multiple;
   std::string name;
   std::vector<std::string> args;  // upper case, spaces removed
   bool has_args = false;
 };
 
-std::optional<SpecText> split_spec(std::string_view text) {
-  SpecText spec;
+std::optional<FrequencyText> split_frequency_text(std::string_view text) {
+  FrequencyText out;
   size_t i = 0;
   auto skip_ws = [&] {
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
@@ -318,32 +318,32 @@ std::optional<SpecText> split_spec(std::string_view text) {
       n = n * 10 + (text[i++] - '0');
       if (n > INT32_MAX) return std::nullopt;
     }
-    spec.multiple = static_cast<int>(n);
+    out.multiple = static_cast<int>(n);
     skip_ws();
   }
   while (i < text.size() && (std::isalpha(static_cast<unsigned char>(text[i])) || text[i] == '_' || text[i] == '-')) {
-    if (text[i] != '_' && text[i] != '-') spec.name += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+    if (text[i] != '_' && text[i] != '-') out.name += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
     ++i;
   }
   skip_ws();
   if (i < text.size() && text[i] == '(') {
-    spec.has_args = true;
+    out.has_args = true;
     std::string arg;
     for (++i; i < text.size() && text[i] != ')'; ++i) {
       if (text[i] == ',') {
-        spec.args.push_back(arg);
+        out.args.push_back(arg);
         arg.clear();
       } else if (!std::isspace(static_cast<unsigned char>(text[i]))) {
         arg += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
       }
     }
     if (i == text.size()) return std::nullopt;
-    spec.args.push_back(arg);
+    out.args.push_back(arg);
     ++i;
     skip_ws();
   }
-  if (i != text.size() || spec.name.empty()) return std::nullopt;
-  return spec;
+  if (i != text.size() || out.name.empty()) return std::nullopt;
+  return out;
 }
 
 // Full name or three-letter abbreviation; returns 1-based position.
@@ -365,7 +365,7 @@ std::optional<int> parse_int_arg(const std::string& s) {
   return v;
 }
 
-Code parse_spec(const SpecText& s, int& code) {
+Code read_frequency_text(const FrequencyText& s, int& code) {
   const std::string& n = s.name;
   const size_t nargs = s.has_args ? s.args.size() : 0;
   auto month_arg = [&](size_t k) -> std::optional<int> {
@@ -440,9 +440,9 @@ Code parse_spec(const SpecText& s, int& code) {
 }  // namespace
 
 Code parse_frequency(std::string_view text, int& code) {
-  const auto spec = split_spec(text);
-  if (!spec) return HBFREQ;
-  return parse_spec(*spec, code);
+  const auto parsed = split_frequency_text(text);
+  if (!parsed) return HBFREQ;
+  return read_frequency_text(*parsed, code);
 }
 
 // ---- Nesting -------------------------------------------------------------

@@ -17,6 +17,7 @@
 #include "convert/cell.h"
 #include "convert/scalar.h"
 #include "convert/text.h"
+#include "crqx.h"
 
 namespace pyrqx {
 
@@ -89,6 +90,24 @@ struct ListArray {
         if (!list_length(list, &now)) return false;
         for (size_t i = 0; i < now && i < s.count; ++i) {
             if (!item_set(list, static_cast<Py_ssize_t>(i), to_python(s.data[i]))) return false;
+        }
+        return true;
+    }
+};
+
+// A range list: ints, None gives a null pointer; a list shorter than the
+// library's range array is refused (the library would read or fill past it).
+template <Flow F>
+struct RangeList : ListArray<int, F, WhenNone::Null> {
+    using Base = ListArray<int, F, WhenNone::Null>;
+    using State = typename Base::State;
+    static bool load(State& s, PyObject* list) {
+        if (!Base::load(s, list)) return false;
+        if (!s.none && s.count < CRQX_RANGE_SIZE) {
+            PyErr_Format(PyExc_ValueError,
+                         "a range list holds %d ints (frequency, first index, last index), not %zu",
+                         CRQX_RANGE_SIZE, s.count);
+            return false;
         }
         return true;
     }

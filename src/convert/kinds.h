@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "convert/cell.h"
 #include "convert/scalar.h"
@@ -57,6 +58,28 @@ struct InOutCell {
     static bool store(State& s, PyObject* cell) { return cell_set(cell, to_python(s.value)); }
 };
 
+// In-out cell with 8 bytes of room whatever T is: for the untyped value
+// arguments of the typed families, where the library may store a wider type
+// than the member's.
+template <typename T>
+struct WideCell {
+    struct State {
+        union {
+            T value;
+            double room;
+        } u{};
+    };
+    static bool load(State& s, PyObject* cell) {
+        PyObject* item = cell_get(cell);
+        if (item == nullptr) return false;
+        bool ok = from_python(item, &s.u.value);
+        Py_DECREF(item);
+        return ok;
+    }
+    static T* arg(State& s) { return &s.u.value; }
+    static bool store(State& s, PyObject* cell) { return cell_set(cell, to_python(s.u.value)); }
+};
+
 // In-out string cell: element 0 encoded as UTF-8 into a buffer of its length
 // plus one; the library's text decoded back.
 struct TextCell {
@@ -101,13 +124,15 @@ struct OneChar {
         char value = 0;
     };
     static bool load(State& s, PyObject* obj) {
-        TextBuffer text;
-        if (!text.load_text(obj)) return false;
-        if (text.capacity() != 2) {
-            PyErr_SetString(PyExc_ValueError, "expected a single character that encodes to one byte");
+        std::string bytes;
+        if (!encode_utf8_whole(obj, &bytes)) return false;
+        if (bytes.size() != 1) {
+            PyErr_Format(PyExc_ValueError,
+                         "a single character that encodes to one byte is required, not %zu bytes",
+                         bytes.size());
             return false;
         }
-        s.value = text.data()[0];
+        s.value = bytes[0];
         return true;
     }
     static char arg(State& s) { return s.value; }

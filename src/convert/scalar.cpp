@@ -64,17 +64,6 @@ bool to_int(PyObject* obj, int* out) {
     return true;
 }
 
-bool to_char(PyObject* obj, char* out) {
-    long v;
-    if (!long_value(obj, &v)) return false;
-    if (v < -128 || v > 127) {
-        PyErr_SetString(PyExc_OverflowError, "value too large to convert to char");
-        return false;
-    }
-    *out = static_cast<char>(v);
-    return true;
-}
-
 bool to_double(PyObject* obj, double* out) {
     if (PyFloat_CheckExact(obj)) {
         *out = PyFloat_AS_DOUBLE(obj);
@@ -90,19 +79,6 @@ bool to_float(PyObject* obj, float* out) {
     double v;
     if (!to_double(obj, &v)) return false;
     *out = static_cast<float>(v);  // rounding narrowing; huge magnitudes become infinities
-    return true;
-}
-
-bool to_truth(PyObject* obj, int* out) {
-    if (obj == Py_True) {
-        *out = 1;
-    } else if (obj == Py_False || obj == Py_None) {
-        *out = 0;
-    } else {
-        int t = PyObject_IsTrue(obj);
-        if (t < 0) return false;
-        *out = t;
-    }
     return true;
 }
 

@@ -38,6 +38,16 @@ bool encode_utf8(PyObject* obj, const char** bytes, Py_ssize_t* length, PyObject
 
 }  // namespace
 
+bool encode_utf8_whole(PyObject* obj, std::string* out) {
+    const char* bytes;
+    Py_ssize_t length;
+    PyObject* owner;
+    if (!encode_utf8(obj, &bytes, &length, &owner)) return false;
+    out->assign(bytes, static_cast<size_t>(length));
+    Py_XDECREF(owner);
+    return true;
+}
+
 bool TextBuffer::assign(const char* bytes, size_t length, size_t copy) {
     release();
     data_ = static_cast<char*>(std::malloc(length + 1));

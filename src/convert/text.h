@@ -4,8 +4,12 @@
 #include <Python.h>
 
 #include <cstddef>
+#include <string>
 
 namespace pyrqx {
+
+// obj.encode("UTF-8"), all of its bytes (zero bytes included).
+bool encode_utf8_whole(PyObject* obj, std::string* out);
 
 class TextBuffer {
 public:

@@ -215,11 +215,11 @@ TEST(DateIndex, SpansCoverTheDocumentedYears) {
 }
 
 TEST(DateIndex, MissingIndexesAreNeverDates) {
-  EXPECT_EQ(missing_type(kIndexND), HNDVAL);
-  EXPECT_EQ(missing_type(kIndexNC), HNCVAL);
-  EXPECT_EQ(missing_type(kIndexNA), HNAVAL);
-  EXPECT_EQ(missing_type(0), HNMVAL);
-  EXPECT_EQ(missing_type(kFirstUsableIndex), HNMVAL);
+  EXPECT_EQ(missing_type_of(kIndexND), HNDVAL);
+  EXPECT_EQ(missing_type_of(kIndexNC), HNCVAL);
+  EXPECT_EQ(missing_type_of(kIndexNA), HNAVAL);
+  EXPECT_EQ(missing_type_of(0), HNMVAL);
+  EXPECT_EQ(missing_type_of(kFirstUsableIndex), HNMVAL);
   for (int code : all_frequencies())
     for (int32_t missing : {kIndexND, kIndexNC, kIndexNA}) EXPECT_EQ(check_index(F(code), missing), HBDATE) << code;
 }

@@ -10,6 +10,7 @@ import pytest
 
 def test_start_twice_and_end_twice(pyrqx, error_text):
     s = [None]
+    pyrqx.qzvfin(s)  # whatever an earlier test left running
     pyrqx.qzvini(s)
     assert s == [pyrqx.HSUCC]
     pyrqx.qzvini(s)
@@ -65,6 +66,7 @@ def test_post_on_close_flag(session, flag, expected):
 ])
 def test_calls_outside_a_session_report_not_initialised(pyrqx, error_text, call):
     s = [None]
+    pyrqx.qzvfin(s)
     call(pyrqx, s)
     assert s == [pyrqx.HNINIT]
     assert "qzvini" in error_text()
