@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "convert/cell.h"
@@ -31,11 +32,19 @@ struct ListState {
     size_t count = 0;
 };
 
-// Length of a list argument as len() gives it.
-bool list_length(PyObject* list, size_t* out);
+bool list_length_slow(PyObject* list, size_t* out);
 
-// A zero-filled block of `elements` 8-byte slots (at least one).
-void* allocate_room(size_t elements);
+// Length of a list argument as len() gives it.
+inline bool list_length(PyObject* list, size_t* out) {
+    if (PyList_CheckExact(list)) {
+        *out = static_cast<size_t>(PyList_GET_SIZE(list));
+        return true;
+    }
+    return list_length_slow(list, out);
+}
+
+// A block of `elements` 8-byte slots (at least one), zero-filled if asked.
+void* allocate_room(size_t elements, bool zeroed = true);
 
 template <typename T, Flow F, WhenNone W, size_t MinRoom = 1>
 struct ListArray {
@@ -66,19 +75,19 @@ struct ListArray {
         size_t n;
         if (!list_length(list, &n)) return false;
         size_t room = n < MinRoom ? MinRoom : n;
-        s.data = static_cast<T*>(allocate_room(room));
-        if (s.data == nullptr) return false;
         s.room = room < 1 ? 1 : room;
+        s.data = static_cast<T*>(allocate_room(s.room, false));
+        if (s.data == nullptr) return false;
         s.count = n;
-        size_t now;  // the list may have changed length meanwhile
+        size_t now;  // evaluated again: the list may have changed meanwhile
         if (!list_length(list, &now)) return false;
-        for (size_t i = 0; i < now && i < n; ++i) {
-            PyObject* item = item_get(list, static_cast<Py_ssize_t>(i));
-            if (item == nullptr) return false;
-            bool ok = from_python(item, &s.data[i]);
-            Py_DECREF(item);
-            if (!ok) return false;
+        size_t limit = now < n ? now : n;
+        for (size_t i = 0; i < limit; ++i) {
+            if (!load_element(list, i, &s.data[i])) return false;
         }
+        // Room the list did not fill is zeroed, so the library sees no garbage.
+        char* bytes = reinterpret_cast<char*>(s.data);
+        std::memset(bytes + limit * sizeof(T), 0, s.room * 8 - limit * sizeof(T));
         return true;
     }
 
@@ -89,9 +98,45 @@ struct ListArray {
         size_t now;
         if (!list_length(list, &now)) return false;
         for (size_t i = 0; i < now && i < s.count; ++i) {
-            if (!item_set(list, static_cast<Py_ssize_t>(i), to_python(s.data[i]))) return false;
+            if (!store_element(list, i, to_python(s.data[i]))) return false;
         }
         return true;
+    }
+
+private:
+    // list[i] converted into *out; exact lists holding exact numbers take a
+    // path that runs no Python code, others the item protocol.
+    static bool load_element(PyObject* list, size_t i, T* out) {
+        if (PyList_CheckExact(list) && i < static_cast<size_t>(PyList_GET_SIZE(list))) {
+            PyObject* item = PyList_GET_ITEM(list, static_cast<Py_ssize_t>(i));
+            if constexpr (std::is_floating_point_v<T>) {
+                if (PyFloat_CheckExact(item)) {
+                    *out = static_cast<T>(PyFloat_AS_DOUBLE(item));
+                    return true;
+                }
+            }
+            Py_INCREF(item);  // a conversion may run code that changes the list
+            bool ok = from_python(item, out);
+            Py_DECREF(item);
+            return ok;
+        }
+        PyObject* item = item_get(list, static_cast<Py_ssize_t>(i));
+        if (item == nullptr) return false;
+        bool ok = from_python(item, out);
+        Py_DECREF(item);
+        return ok;
+    }
+
+    // list[i] = value (consumed).
+    static bool store_element(PyObject* list, size_t i, PyObject* value) {
+        if (value != nullptr && PyList_CheckExact(list) &&
+            i < static_cast<size_t>(PyList_GET_SIZE(list))) {
+            PyObject* old = PyList_GET_ITEM(list, static_cast<Py_ssize_t>(i));
+            PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), value);
+            Py_DECREF(old);
+            return true;
+        }
+        return item_set(list, static_cast<Py_ssize_t>(i), value);
     }
 };
 

@@ -57,7 +57,7 @@ bool long_value(PyObject* obj, long* out) {
 
 }  // namespace
 
-bool to_int(PyObject* obj, int* out) {
+bool to_int_slow(PyObject* obj, int* out) {
     long v;
     if (!long_value(obj, &v)) return false;
     *out = static_cast<int>(v);

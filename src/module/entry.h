@@ -34,10 +34,10 @@ struct NoPolicy {
     struct Call {};
     template <size_t N>
     using Order = std::make_index_sequence<N>;
-    template <typename States>
-    static bool prepare(States&, PyObject* const*, Call&, const Signature&) { return true; }
-    template <size_t I, typename States>
-    static int writes_back(const States&, int, Call&) { return 1; }
+    template <typename States, typename AnyCall>
+    static bool prepare(States&, PyObject* const*, AnyCall&, const Signature&) { return true; }
+    template <size_t I, typename States, typename AnyCall>
+    static int writes_back(const States&, int, AnyCall&) { return 1; }
 };
 
 // A parameter declaration: its kind and Python name.
@@ -63,7 +63,11 @@ struct Entry {
 
     static PyObject* call(PyObject*, PyObject* args, PyObject* kwargs) {
         PyObject* bound[N];
-        if (!bind_arguments(signature, args, kwargs, bound)) return fail(kLineBinding);
+        if (kwargs == nullptr && PyTuple_GET_SIZE(args) == static_cast<Py_ssize_t>(N)) {
+            for (size_t i = 0; i < N; ++i) bound[i] = PyTuple_GET_ITEM(args, static_cast<Py_ssize_t>(i));
+        } else if (!bind_arguments(signature, args, kwargs, bound)) {
+            return fail(kLineBinding);
+        }
         return run(bound, std::index_sequence_for<Kinds...>{});
     }
 

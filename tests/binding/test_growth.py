@@ -1,5 +1,5 @@
-"""Repeated calls, on success and failure paths, leave no references or
-memory behind."""
+"""Repeated calls of every function, on success and failure paths, leave no
+references or memory behind."""
 import ctypes
 import ctypes.util
 import gc
@@ -8,33 +8,37 @@ import tracemalloc
 
 import pytest
 
-REPEAT = 3000
+from samples import all_samples
 
-# name -> calls: each a function of (pyrqx, probe) making one call that
-# returns normally (success path) or raises (failure path).
-SESSION_CALLS = {
-    "qzvver ok": lambda m: m.qzvver([0], [0.5]),
-    "qzvver binding": lambda m: m.qzvver([0]),
-    "qzvver keywords": lambda m: m.qzvver(ver=[0.5], status=[0]),
-    "qzvver unknown keyword": lambda m: m.qzvver([0], ver=[0.5], nope=1),
-    "qzvlerr bad int": lambda m: m.qzvlerr([0], ["x"]),
-    "qzvlerr overflow": lambda m: m.qzvlerr([0], [2 ** 40]),
-    "qzvferr ok": lambda m: m.qzvferr([0], ["x" * 100]),
-    "qzvferr bad text": lambda m: m.qzvferr([0], [b"x"]),
-    "qzvferr tuple status": lambda m: m.qzvferr((0,), ["abc"]),
-    "qzvsopt ok": lambda m: m.qzvsopt([0], ["NAME"], ["VALUE"]),
-    "qzvsopt second fails": lambda m: m.qzvsopt([0], ["NAME"], [None]),
-    "qzvsopt bad utf8": lambda m: m.qzvsopt([0], ["NAME"], ["VALUE"]),
-    "qzvspos ok": lambda m: m.qzvspos([0], 1),
-    "qzvini": lambda m: m.qzvini([0]),
-    "qzvfin tuple": lambda m: m.qzvfin(()),
-    "FSTRND": lambda m: m.FSTRND(),
-    "FNUMNC": lambda m: m.FNUMNC(),
-}
+SAMPLES = all_samples()
+SENTINELS = ["FPRCND", "FNUMNC", "FBOONA", "FDATND", "FSTRND", "ZAVO_INDEX_NA"]
+REPEAT = 1000
+
+
+class Unconvertible:
+    """Fails every conversion: no int, no float, no encode, no len."""
+
+
+def paths(name):
+    """The calls to repeat for one function: (label, call(fn))."""
+    s = SAMPLES[name]
+    names = s.names()
+    yield "success", lambda fn: fn(*s.values())
+    if s.form == "single":
+        yield "bad argument", lambda fn: fn(Unconvertible())
+        return
+    yield "missing parameter", lambda fn: fn(*s.values()[:-1])
+    yield "unknown keyword", lambda fn: fn(*s.values(), nope=1)
+    yield "last fails to convert", lambda fn: fn(*s.values()[:-1], Unconvertible())
+    if names[0] == "status":
+        yield "status rejects write-back", lambda fn: fn((0,), *s.values()[1:])
+
+
+CASES = [(name, label, call) for name in sorted(SAMPLES) for label, call in paths(name)]
 
 
 def malloc_in_use():
-    """Bytes in use on the C heap (glibc), or None where that is unknown."""
+    """Bytes in use on the C heap (glibc), or None where unknown (ASan)."""
     libc = ctypes.CDLL(ctypes.util.find_library("c"))
     if not hasattr(libc, "mallinfo2"):
         return None
@@ -45,42 +49,62 @@ def malloc_in_use():
                      "uordblks", "fordblks", "keepcost")]
     libc.mallinfo2.restype = MallInfo2
     info = libc.mallinfo2()
-    return info.uordblks + info.hblkhd or None
+    return (info.uordblks + info.hblkhd) or None
 
 
-def run(call, module):
-    try:
-        call(module)
-    except Exception:
-        pass
+def repeat(call, fn, probe, times):
+    for _ in range(times):
+        try:
+            call(fn)
+        except Exception:
+            pass
+        probe.clear_calls()
 
 
-@pytest.mark.parametrize("label", sorted(SESSION_CALLS))
-def test_repeated_calls_do_not_grow(pyrqx, probe, label):
-    call = SESSION_CALLS[label]
-    if label == "qzvsopt bad utf8":
-        probe.write_bytes("qzvsopt", "optval", b"\xff\0")
-    for _ in range(200):
-        run(call, pyrqx)
-    probe.reset()  # the probe's own log must not count
-    if label == "qzvsopt bad utf8":
-        probe.write_bytes("qzvsopt", "optval", b"\xff\0")
+def assert_no_growth(call, fn, probe):
+    repeat(call, fn, probe, 100)  # warm caches and allocator
     gc.collect()
     tracemalloc.start()
     before_py = tracemalloc.get_traced_memory()[0]
     before_c = malloc_in_use()
-    refs = sys.gettotalrefcount() if hasattr(sys, "gettotalrefcount") else None
-    for _ in range(REPEAT):
-        run(call, pyrqx)
-        probe.lib.probe_reset_log() if hasattr(probe.lib, "probe_reset_log") else None
+    repeat(call, fn, probe, REPEAT)
     gc.collect()
     grown_py = tracemalloc.get_traced_memory()[0] - before_py
     tracemalloc.stop()
-    grown_c = None if before_c is None else malloc_in_use() - before_c
-    # A leak of one object or one buffer per call would show as REPEAT
-    # times its size; allow a little noise from the interpreter itself.
+    # A leak of one object or buffer per call would grow by REPEAT times
+    # its size; leave room for the interpreter's own noise.
     assert grown_py < 4096, grown_py
-    if grown_c is not None:
-        assert grown_c < 64 * 1024, grown_c
-    if refs is not None:
-        assert sys.gettotalrefcount() - refs < 100
+    if before_c is not None:
+        grown_c = malloc_in_use() - before_c
+        assert grown_c < 32 * 1024, grown_c
+
+
+@pytest.mark.parametrize("name, label, call", CASES, ids=["%s-%s" % c[:2] for c in CASES])
+def test_repeated_calls_do_not_grow(pyrqx, probe, name, label, call):
+    for function, script in SAMPLES[name].scripts.items():
+        probe.script(function, **script)
+    assert_no_growth(call, getattr(pyrqx, name), probe)
+
+
+def test_library_text_that_does_not_decode_leaks_nothing(pyrqx, probe):
+    probe.write_bytes("qzvsopt", "optval", b"\xff\0")
+    assert_no_growth(lambda fn: fn([0], ["NAME"], ["VALUE"]), pyrqx.qzvsopt, probe)
+
+
+@pytest.mark.parametrize("name", SENTINELS)
+def test_sentinels_do_not_grow(pyrqx, probe, name):
+    assert_no_growth(lambda fn: fn(), getattr(pyrqx, name), probe)
+
+
+def test_argument_reference_counts_are_unchanged(pyrqx, probe):
+    status, text, value, number = [0], ["NAME"], ["VALUE"], 123456789
+    cells = [status, text, value]
+
+    def counts():
+        return [sys.getrefcount(o) for o in cells] + [sys.getrefcount(number)]
+    before = counts()
+    for _ in range(100):
+        pyrqx.qzvsopt(status, text, value)
+        pyrqx.qzvspos(status, number)
+        pyrqx.qzvlerr(status, [number])
+    assert counts() == before

@@ -95,10 +95,14 @@ def loaded_engine():
 
 @pytest.mark.skipif(not sys.platform.startswith("linux"), reason="finds the library through /proc")
 def test_functions_not_provided_yet_say_so(session, error_text):
-    status = ctypes.c_int(-1)
-    loaded_engine().qzvpack(ctypes.byref(status), 1)
-    assert status.value == session.HNSUPP
-    assert error_text() == "qzvpack: not supported yet"
+    engine = loaded_engine()
+    for name in ("qzvclcn", "qzvcmmt", "qzvabrt"):  # void f(int *status, int key)
+        status = ctypes.c_int(-1)
+        getattr(engine, name)(ctypes.byref(status), 1)
+        if status.value == session.HNSUPP:
+            assert error_text() == "%s: not supported yet" % name
+            return
+    pytest.skip("every candidate is implemented now")
 
 
 def test_missing_values_are_distinct_ordinary_values(pyrqx):

@@ -185,7 +185,8 @@ def test_default_script_writes_nothing_and_returns_zero(probe):
 def test_return_value_every_call_and_on_nth_call(probe):
     probe.script("probe_selftest_extended", ret=18)
     probe.script("probe_selftest_extended", ret=4, on_call=2)
-    cell = ctypes.addressof(ctypes.c_int())
+    target = ctypes.c_int()  # kept alive: the double reads what the pointer points to
+    cell = ctypes.addressof(target)
     results = [probe.lib.probe_selftest_extended(0, cell) for _ in range(3)]
     assert results == [18, 4, 18]
     assert [c.result for c in probe.calls] == results

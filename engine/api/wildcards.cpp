@@ -1,0 +1,89 @@
+// The wildcard search functions of the C interface.
+#include "api/status_report.h"
+#include "crqx.h"
+#include "objects/dates.h"
+#include "objects/wildcards.h"
+
+using namespace crqx;
+using crqx::api::run;
+using crqx::api::set_status;
+
+namespace {
+
+// Caller's texts may carry the blanks of a buffer; they are not part of a
+// pattern or a start name.
+std::string trimmed(const char* text) {
+    std::string s = text;
+    size_t end = s.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : s.substr(0, end + 1);
+}
+
+Status start(int dbkey, const char* pattern, int only_class, const std::string& from, objects::Search* search) {
+    CRQX_RETURN_IF_ERROR(api::not_null(pattern, "the pattern"));
+    store::Database* db = nullptr;
+    CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
+    return objects::start_search(*db, trimmed(pattern), only_class, from, search);
+}
+
+}  // namespace
+
+extern "C" {
+
+void qzvinwc(int* status, int dbkey, char* wilnam) {
+    set_status(status, run("qzvinwc", [&] {
+        objects::Search search;
+        CRQX_RETURN_IF_ERROR(start(dbkey, wilnam, 0, "", &search));
+        objects::set_classic_search(dbkey, std::move(search));
+        return Status::OK();
+    }));
+}
+
+void qzvnxwc(int* status, int dbkey, char* objnam, int* class_, int* type, int* freq) {
+    set_status(status, run("qzvnxwc", [&] {
+        for (const void* p : {(const void*)objnam, (const void*)class_, (const void*)type, (const void*)freq})
+            CRQX_RETURN_IF_ERROR(api::not_null(p, "an argument"));
+        objects::Search* search = nullptr;
+        CRQX_RETURN_IF_ERROR(objects::classic_search(dbkey, &search));
+        store::ObjectRecord r;
+        CRQX_RETURN_IF_ERROR(objects::next_match(*search, &r));
+        *class_ = r.object_class, *type = r.type, *freq = r.frequency;
+        return api::text_out(objnam, api::capacity_of(objnam), r.name, "the name");
+    }));
+}
+
+int zavo_init_wildcard(int dbkey, int* wildkey, char* wildname, int wildonly, char* wildstart) {
+    return run("zavo_init_wildcard", [&] {
+        CRQX_RETURN_IF_ERROR(api::not_null(wildkey, "wildkey"));
+        CRQX_RETURN_IF_ERROR(api::not_null(wildstart, "wildstart"));
+        objects::Search search;
+        CRQX_RETURN_IF_ERROR(start(dbkey, wildname, wildonly, trimmed(wildstart), &search));
+        *wildkey = objects::add_search(std::move(search));
+        return Status::OK();
+    });
+}
+
+int zavo_get_next_wildcard(int wildkey, char* objname, int* obj_class, int* type, int* freq, int* start_index,
+                           int* end_index, int inlen, int* outlen) {
+    return run("zavo_get_next_wildcard", [&] {
+        for (const void* p : {(const void*)objname, (const void*)obj_class, (const void*)type, (const void*)freq,
+                              (const void*)start_index, (const void*)end_index, (const void*)outlen})
+            CRQX_RETURN_IF_ERROR(api::not_null(p, "an argument"));
+        objects::Search* search = nullptr;
+        CRQX_RETURN_IF_ERROR(objects::find_search(wildkey, &search));
+        size_t capacity = 0;
+        CRQX_RETURN_IF_ERROR(api::capacity_from_length(inlen, &capacity));
+        store::ObjectRecord r;
+        CRQX_RETURN_IF_ERROR(objects::next_match(*search, &r));
+        *obj_class = r.object_class, *type = r.type, *freq = r.frequency;
+        *start_index = objects::index_or_missing(r.first_index);
+        *end_index = objects::index_or_missing(r.last_index);
+        *outlen = static_cast<int>(r.name.size());
+        return api::text_out(objname, capacity, r.name, "the name");
+    });
+}
+
+int zavo_free_wildcard(int wildkey) {
+    return run("zavo_free_wildcard", [&] { return objects::free_search(wildkey); });
+}
+
+}  // extern "C"

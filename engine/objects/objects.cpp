@@ -1,0 +1,153 @@
+#include "objects/objects.h"
+
+#include <cmath>
+
+#include "calendar/frequency.h"
+#include "objects/names.h"
+#include "store/schema.h"
+
+namespace crqx {
+namespace objects {
+namespace {
+
+using store::Database;
+using store::ObjectRecord;
+
+bool is_class(int c) { return c == HSERIE || c == HSCALA || c == HFRMLA || c == HGLNAM || c == HGLFOR; }
+
+bool is_frequency(int code) { return calendar::describe_frequency(code).has_value(); }
+
+// Value types; a frequency code as type means dates of that frequency.
+bool is_type(int t) {
+    if (t == HNUMRC || t == HNAMEL || t == HBOOLN || t == HSTRNG || t == HPRECN || t == HDATE) return true;
+    return t >= HDAILY && is_frequency(t);
+}
+
+Status check_frequency(int object_class, int frequency) {
+    if (is_frequency(frequency)) return Status::OK();
+    if (frequency == HUNDFX && object_class != HSERIE) return Status::OK();
+    return Status::Error(HBFREQ, "frequency " + std::to_string(frequency) + " is not valid for this object");
+}
+
+Status check_hints(const NewObject& spec) {
+    if (spec.numobs < 0) return Status::Error(HBNRNG, "numobs must not be negative");
+    if (spec.numchr < 0) return Status::Error(HBNCHR, "numchr must not be negative");
+    if (!(spec.growth >= 0.0) || std::isinf(spec.growth))
+        return Status::Error(HBGROW, "growth must be a finite number, not negative");
+    return Status::OK();
+}
+
+Status take_target_name(Database& to, const std::string& target) {
+    ObjectRecord existing;
+    Status s = to.store->find_object(target, &existing);
+    if (s.ok()) return Status::Error(HOEXI, "object '" + existing.name + "' already exists");
+    return s.code() == HNOOBJ ? Status::OK() : s;
+}
+
+Status copy_between(Database& from, Database& to, const std::string& source, const std::string& target) {
+    ObjectRecord record;
+    CRQX_RETURN_IF_ERROR(from.store->find_object(source, &record));
+    std::vector<store::Chunk> chunks;
+    CRQX_RETURN_IF_ERROR(from.store->read_chunks(record.name, &chunks));
+    CRQX_RETURN_IF_ERROR(take_target_name(to, target));
+    record.name = target;
+    record.created_ms = record.modified_ms = store::now_ms();
+    CRQX_RETURN_IF_ERROR(to.store->insert_object(record));
+    return to.store->write_chunks(target, chunks);
+}
+
+}  // namespace
+
+Status check_basis(int basis) {
+    if (basis == HBSUND || basis == HBSDAY || basis == HBSBUS) return Status::OK();
+    return Status::Error(HBBASI, "basis " + std::to_string(basis) + " is not HBSUND, HBSDAY or HBSBUS");
+}
+
+Status check_observed(int observed) {
+    if (observed >= HOBUND && observed <= HOBLO) return Status::OK();
+    return Status::Error(HBOBSV, "observed " + std::to_string(observed) + " is not one of HOBUND..HOBLO");
+}
+
+Status check_new_object(const NewObject& spec) {
+    if (!is_class(spec.object_class))
+        return Status::Error(HBCLAS, "class " + std::to_string(spec.object_class) + " is not an object class");
+    if (!is_type(spec.type)) return Status::Error(HBTYPE, "type " + std::to_string(spec.type) + " is not a value type");
+    CRQX_RETURN_IF_ERROR(check_frequency(spec.object_class, spec.frequency));
+    CRQX_RETURN_IF_ERROR(check_basis(spec.basis));
+    CRQX_RETURN_IF_ERROR(check_observed(spec.observed));
+    return check_hints(spec);
+}
+
+Status check_object_name(Database& db, const std::string& name) {
+    store::DatabaseInfo info;
+    CRQX_RETURN_IF_ERROR(db.store->read_info(&info));
+    return check_name(name, info.extra_dots != 0);
+}
+
+Status as_change(Database& db, const std::function<Status()>& body) {
+    CRQX_RETURN_IF_ERROR(db.store->begin_change());
+    Status s = body();
+    Status end = db.store->end_change(s.ok());
+    return s.ok() ? end : s;
+}
+
+Status find_object(Database& db, const std::string& name, ObjectRecord* record) {
+    CRQX_RETURN_IF_ERROR(check_object_name(db, name));
+    return db.store->find_object(name, record);
+}
+
+Status create_object(Database& db, const std::string& name, const NewObject& spec) {
+    CRQX_RETURN_IF_ERROR(check_object_name(db, name));
+    CRQX_RETURN_IF_ERROR(check_new_object(spec));
+    ObjectRecord r;
+    r.name = name;
+    r.object_class = spec.object_class;
+    r.type = spec.type;
+    r.frequency = spec.frequency;
+    r.basis = spec.basis;
+    r.observed = spec.observed;
+    r.created_ms = r.modified_ms = store::now_ms();
+    r.numobs_hint = spec.numobs;
+    r.numchr_hint = spec.numchr;
+    r.growth_hint = spec.growth;
+    return as_change(db, [&] { return db.store->insert_object(r); });
+}
+
+Status delete_object(Database& db, const std::string& name) {
+    CRQX_RETURN_IF_ERROR(check_object_name(db, name));
+    return as_change(db, [&] { return db.store->delete_object(name); });
+}
+
+Status modify_object(Database& db, const std::string& name,
+                     const std::function<Status(ObjectRecord&)>& edit) {
+    CRQX_RETURN_IF_ERROR(check_object_name(db, name));
+    return as_change(db, [&] {
+        ObjectRecord r;
+        CRQX_RETURN_IF_ERROR(db.store->find_object(name, &r));
+        CRQX_RETURN_IF_ERROR(edit(r));
+        r.modified_ms = store::now_ms();
+        return db.store->update_object(name, r);
+    });
+}
+
+Status rename_object(Database& db, const std::string& source, const std::string& target) {
+    CRQX_RETURN_IF_ERROR(check_object_name(db, source));
+    CRQX_RETURN_IF_ERROR(check_object_name(db, target));
+    return modify_object(db, source, [&](ObjectRecord& r) {
+        bool same_object = store::name_key(source) == store::name_key(target);
+        if (!same_object) CRQX_RETURN_IF_ERROR(take_target_name(db, target));
+        r.name = target;
+        return Status::OK();
+    });
+}
+
+Status copy_object(Database& from, Database& to, const std::string& source, const std::string& target) {
+    CRQX_RETURN_IF_ERROR(check_object_name(from, source));
+    CRQX_RETURN_IF_ERROR(check_object_name(to, target));
+    if (&from == &to && store::name_key(source) == store::name_key(target))
+        return Status::Error(HOEXI, "object '" + target + "' already exists (a copy onto itself)");
+    return as_change(to, [&] { return copy_between(from, to, source, target); });
+}
+
+}  // namespace objects
+}  // namespace crqx

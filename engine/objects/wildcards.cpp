@@ -1,0 +1,100 @@
+#include "objects/wildcards.h"
+
+#include <map>
+
+#include "objects/names.h"
+#include "session/session.h"
+#include "store/schema.h"
+
+namespace crqx {
+namespace objects {
+namespace {
+
+struct Searches {
+    std::map<int, Search> classic;   // by database key
+    std::map<int, Search> extended;  // by search key
+    int last_key = 0;
+    bool closer_registered = false;
+};
+
+Searches& searches() {
+    static Searches s;
+    return s;
+}
+
+// Searches end with the session; keys stay unique within the process.
+void end_with_session() {
+    if (searches().closer_registered) return;
+    searches().closer_registered = true;
+    session::on_end([] {
+        searches().classic.clear();
+        searches().extended.clear();
+        searches().closer_registered = false;
+    });
+}
+
+bool is_class_filter(int c) { return c == 0 || c == HSERIE || c == HSCALA || c == HFRMLA || c == HGLNAM || c == HGLFOR; }
+
+}  // namespace
+
+Status start_search(store::Database& db, const std::string& pattern, int only_class, const std::string& start,
+                    Search* search) {
+    CRQX_RETURN_IF_ERROR(check_pattern(pattern));
+    if (!is_class_filter(only_class))
+        return Status::Error(HBCLAS, "class " + std::to_string(only_class) + " is not an object class");
+    std::vector<store::ObjectRecord> all;
+    CRQX_RETURN_IF_ERROR(db.store->list_objects(&all));
+    std::string start_key = store::name_key(start);
+    search->dbkey = db.key;
+    for (store::ObjectRecord& r : all) {
+        if (only_class != 0 && r.object_class != only_class) continue;
+        if (!start_key.empty() && store::name_key(r.name) < start_key) continue;
+        if (wildcard_match(pattern, r.name)) search->matches.push_back(std::move(r));
+    }
+    return Status::OK();
+}
+
+Status next_match(Search& search, store::ObjectRecord* record) {
+    store::Database* db = nullptr;
+    CRQX_RETURN_IF_ERROR(store::find_database(search.dbkey, &db));
+    if (search.next >= search.matches.size()) return Status::Error(HNOOBJ, "no more matches");
+    *record = search.matches[search.next++];
+    return Status::OK();
+}
+
+void set_classic_search(int dbkey, Search search) {
+    end_with_session();
+    searches().classic[dbkey] = std::move(search);
+}
+
+Status classic_search(int dbkey, Search** search) {
+    auto it = searches().classic.find(dbkey);
+    if (it == searches().classic.end())
+        return Status::Error(HNWILD, "no search was started on database key " + std::to_string(dbkey));
+    *search = &it->second;
+    return Status::OK();
+}
+
+int add_search(Search search) {
+    end_with_session();
+    int key = ++searches().last_key;
+    searches().extended.emplace(key, std::move(search));
+    return key;
+}
+
+Status find_search(int key, Search** search) {
+    auto it = searches().extended.find(key);
+    if (it == searches().extended.end())
+        return Status::Error(HBKEY, "wildcard key " + std::to_string(key) + " is not an open search");
+    *search = &it->second;
+    return Status::OK();
+}
+
+Status free_search(int key) {
+    if (searches().extended.erase(key) == 0)
+        return Status::Error(HBKEY, "wildcard key " + std::to_string(key) + " is not an open search");
+    return Status::OK();
+}
+
+}  // namespace objects
+}  // namespace crqx

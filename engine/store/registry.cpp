@@ -1,0 +1,106 @@
+#include "store/registry.h"
+
+#include <sys/stat.h>
+
+#include <map>
+
+#include "core/codes.h"
+#include "session/session.h"
+
+namespace crqx {
+namespace store {
+namespace {
+
+struct Registry {
+    std::map<int, Database> open;
+    int last_key = 0;
+    bool closer_registered = false;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
+std::string file_identity(const std::string& name) {
+    struct stat st;
+    std::string file = !name.empty() && name[0] == ':' ? "./" + name : name;
+    if (stat(file.c_str(), &st) != 0) return "";
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+// One process must not hold the same file twice for writing: the second
+// handle would wait on the first one's lock.
+Status check_not_open(const std::string& identity, Mode mode) {
+    if (identity.empty()) return Status::OK();
+    for (const auto& entry : registry().open) {
+        const Database& d = entry.second;
+        if (d.identity == identity && (d.mode != Mode::Read || mode != Mode::Read))
+            return Status::Error(HFUSE, "the database is already open as key " + std::to_string(d.key) +
+                                            " in this session");
+    }
+    return Status::OK();
+}
+
+void register_closer() {
+    if (registry().closer_registered) return;
+    registry().closer_registered = true;
+    session::on_end([] {
+        close_all(session::post_on_close());
+        registry().closer_registered = false;
+    });
+}
+
+}  // namespace
+
+Status mode_from_code(int code, Mode* mode) {
+    switch (code) {
+        case HRMODE: *mode = Mode::Read; return Status::OK();
+        case HCMODE: *mode = Mode::Create; return Status::OK();
+        case HOMODE: *mode = Mode::Overwrite; return Status::OK();
+        case HUMODE: *mode = Mode::Update; return Status::OK();
+        case HSMODE: *mode = Mode::Shared; return Status::OK();
+        case HWMODE: *mode = Mode::Write; return Status::OK();
+        case HDMODE: *mode = Mode::Direct; return Status::OK();
+        default: return Status::Error(HBMODE, "access mode " + std::to_string(code) + " is not one of HRMODE..HDMODE");
+    }
+}
+
+Status open_database(const std::string& name, Mode mode, int* key) {
+    Database d;
+    d.identity = mode == Mode::Work ? "" : file_identity(name);
+    CRQX_RETURN_IF_ERROR(check_not_open(d.identity, mode));
+    CRQX_RETURN_IF_ERROR(open_store(name, mode, &d.store));
+    if (mode != Mode::Work && d.identity.empty()) d.identity = file_identity(name);
+    d.name = name;
+    d.mode = mode;
+    d.key = ++registry().last_key;
+    *key = d.key;
+    registry().open.emplace(d.key, std::move(d));
+    register_closer();
+    return Status::OK();
+}
+
+Status find_database(int key, Database** database) {
+    auto it = registry().open.find(key);
+    if (it == registry().open.end())
+        return Status::Error(HBKEY, "database key " + std::to_string(key) + " is not open");
+    *database = &it->second;
+    return Status::OK();
+}
+
+Status close_database(int key, bool post_first) {
+    auto it = registry().open.find(key);
+    if (it == registry().open.end())
+        return Status::Error(HBKEY, "database key " + std::to_string(key) + " is not open");
+    Status s = it->second.store->close(post_first);
+    registry().open.erase(it);
+    return s;
+}
+
+void close_all(bool post_first) {
+    while (!registry().open.empty()) close_database(registry().open.begin()->first, post_first);
+}
+
+}  // namespace store
+}  // namespace crqx

@@ -1,0 +1,41 @@
+// The open databases of the session, by key. Keys are handed out in
+// increasing order and never reused within a process, so a closed key stays
+// invalid (HBKEY) instead of silently naming a later database.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "store/store.h"
+
+namespace crqx {
+namespace store {
+
+struct Database {
+    int key = 0;
+    std::string name;      // as the caller gave it
+    std::string identity;  // device and inode of the file ("" for work databases)
+    Mode mode = Mode::Read;
+    std::unique_ptr<Store> store;
+};
+
+// Opens `name` in `mode` and registers it; the new key in *key. Besides
+// open_store's statuses: HFUSE when the file is already open in this
+// session and either opening writes.
+Status open_database(const std::string& name, Mode mode, int* key);
+
+// The open database with `key`, or HBKEY.
+Status find_database(int key, Database** database);
+
+// Closes and forgets `key` (HBKEY if unknown), posting first when
+// `post_first`; the key is invalid afterwards even if posting failed.
+Status close_database(int key, bool post_first);
+
+// Closes every database (the session is ending).
+void close_all(bool post_first);
+
+// The access mode for a mode code of the C interface, or HBMODE.
+Status mode_from_code(int code, Mode* mode);
+
+}  // namespace store
+}  // namespace crqx

@@ -1,0 +1,36 @@
+// The file format of a database: its tables, how a file is recognised as
+// one of ours, and its version. Documented in docs/engine-storage.md.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string>
+
+#include "store/status.h"
+#include "store/store.h"
+
+namespace crqx {
+namespace store {
+
+// Marks our files (PRAGMA application_id): "CRQX".
+constexpr int kApplicationId = 0x43525158;
+
+// Creates the tables and the initial properties in an empty database; runs
+// inside the caller's transaction.
+Status create_schema(sqlite3* db, int64_t created_ms);
+
+// Empties every table and resets the properties (overwrite mode); runs
+// inside the caller's transaction.
+Status reset_contents(sqlite3* db, int64_t created_ms);
+
+// HSUCC for a database of ours in a format this engine reads, HNZVDB for
+// any other file, HBVER for a newer format. An empty file counts as "fresh"
+// (ours to initialise) and sets *fresh.
+Status check_format(sqlite3* db, bool* fresh);
+
+// The key under which lookups match a name: ASCII letters folded to upper
+// case, every other byte unchanged.
+std::string name_key(const std::string& name);
+
+}  // namespace store
+}  // namespace crqx

@@ -1,0 +1,186 @@
+// The catalog of the file-backed store: database properties, object
+// records and the opaque value chunks, as SQL over the tables of schema.cpp.
+#include <map>
+
+#include "store/schema.h"
+#include "store/sqlite_store.h"
+#include "store/sqlite_util.h"
+
+namespace crqx {
+namespace store {
+namespace {
+
+const char* const kObjectColumns =
+    "name, class, type, frequency, basis, observed, description, documentation, created_ms,"
+    " modified_ms, first_index, last_index, numobs_hint, numchr_hint, growth_hint";
+
+std::optional<int32_t> optional_index(const Statement& st, int column) {
+    if (st.column_is_null(column)) return std::nullopt;
+    return static_cast<int32_t>(st.column_int(column));
+}
+
+void read_record(const Statement& st, ObjectRecord* r) {
+    r->name = st.column_text(0);
+    r->object_class = static_cast<int>(st.column_int(1));
+    r->type = static_cast<int>(st.column_int(2));
+    r->frequency = static_cast<int>(st.column_int(3));
+    r->basis = static_cast<int>(st.column_int(4));
+    r->observed = static_cast<int>(st.column_int(5));
+    r->description = st.column_text(6);
+    r->documentation = st.column_text(7);
+    r->created_ms = st.column_int(8);
+    r->modified_ms = st.column_int(9);
+    r->first_index = optional_index(st, 10);
+    r->last_index = optional_index(st, 11);
+    r->numobs_hint = static_cast<int>(st.column_int(12));
+    r->numchr_hint = static_cast<int>(st.column_int(13));
+    r->growth_hint = st.column_double(14);
+}
+
+void bind_optional(Statement& st, int index, const std::optional<int32_t>& value) {
+    if (value) st.bind(index, static_cast<int64_t>(*value));
+    else st.bind_null(index);
+}
+
+// Binds ?1..?16 in the order of kObjectColumns, with the name key as ?16.
+void bind_record(Statement& st, const ObjectRecord& r) {
+    st.bind(1, r.name).bind(2, int64_t{r.object_class}).bind(3, int64_t{r.type});
+    st.bind(4, int64_t{r.frequency}).bind(5, int64_t{r.basis}).bind(6, int64_t{r.observed});
+    st.bind(7, r.description).bind(8, r.documentation).bind(9, r.created_ms).bind(10, r.modified_ms);
+    bind_optional(st, 11, r.first_index);
+    bind_optional(st, 12, r.last_index);
+    st.bind(13, int64_t{r.numobs_hint}).bind(14, int64_t{r.numchr_hint}).bind(15, r.growth_hint);
+    st.bind(16, name_key(r.name));
+}
+
+Status write_done(sqlite3* db, int rc, const std::string& what, const std::string& name) {
+    if (rc == SQLITE_DONE) return Status::OK();
+    if ((rc & 0xFF) == SQLITE_CONSTRAINT) return Status::Error(HOEXI, "object '" + name + "' already exists");
+    return sqlite_error(db, rc, what, HLOCKD);
+}
+
+Status set_property(sqlite3* db, const char* key, const std::string& text) {
+    Statement st(db, "INSERT OR REPLACE INTO properties(key, value) VALUES (?1, ?2)");
+    int rc = st.bind(1, std::string(key)).bind(2, text).step();
+    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db, rc, "writing a property", HLOCKD);
+}
+
+Status set_property(sqlite3* db, const char* key, int64_t value) {
+    Statement st(db, "INSERT OR REPLACE INTO properties(key, value) VALUES (?1, ?2)");
+    int rc = st.bind(1, std::string(key)).bind(2, value).step();
+    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db, rc, "writing a property", HLOCKD);
+}
+
+}  // namespace
+
+Status SqliteStore::read_info(DatabaseInfo* info) {
+    Statement st(db_, "SELECT key, value FROM properties");
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        std::string key = st.column_text(0);
+        if (key == "created_ms") info->created_ms = st.column_int(1);
+        else if (key == "modified_ms") info->modified_ms = st.column_int(1);
+        else if (key == "description") info->description = st.column_text(1);
+        else if (key == "documentation") info->documentation = st.column_text(1);
+        else if (key == "dimension") info->dimension = static_cast<int>(st.column_int(1));
+        else if (key == "extra_dots") info->extra_dots = static_cast<int>(st.column_int(1));
+    }
+    if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "reading the database properties", HLOCKD);
+    Statement version(db_, "PRAGMA user_version");
+    if (version.step() == SQLITE_ROW) info->version = static_cast<int>(version.column_int(0));
+    return Status::OK();
+}
+
+Status SqliteStore::write_info(const DatabaseInfo& info) {
+    CRQX_RETURN_IF_ERROR(set_property(db_, "description", info.description));
+    CRQX_RETURN_IF_ERROR(set_property(db_, "documentation", info.documentation));
+    CRQX_RETURN_IF_ERROR(set_property(db_, "dimension", int64_t{info.dimension}));
+    return set_property(db_, "extra_dots", int64_t{info.extra_dots});
+}
+
+Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
+    std::string sql = std::string("SELECT ") + kObjectColumns + " FROM objects WHERE name_key = ?1";
+    Statement st(db_, sql.c_str());
+    int rc = st.bind(1, name_key(name)).step();
+    if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
+    if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
+    read_record(st, record);
+    return Status::OK();
+}
+
+Status SqliteStore::insert_object(const ObjectRecord& record) {
+    std::string sql = std::string("INSERT INTO objects(") + kObjectColumns +
+                      ", name_key) VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16)";
+    Statement st(db_, sql.c_str());
+    bind_record(st, record);
+    return write_done(db_, st.step(), "creating object '" + record.name + "'", record.name);
+}
+
+Status SqliteStore::update_object(const std::string& name, const ObjectRecord& record) {
+    const char* sql =
+        "UPDATE objects SET name=?1, class=?2, type=?3, frequency=?4, basis=?5, observed=?6,"
+        " description=?7, documentation=?8, created_ms=?9, modified_ms=?10, first_index=?11,"
+        " last_index=?12, numobs_hint=?13, numchr_hint=?14, growth_hint=?15, name_key=?16"
+        " WHERE name_key = ?17";
+    Statement st(db_, sql);
+    bind_record(st, record);
+    st.bind(17, name_key(name));
+    CRQX_RETURN_IF_ERROR(write_done(db_, st.step(), "updating object '" + name + "'", record.name));
+    if (sqlite3_changes(db_) == 0) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
+    return Status::OK();
+}
+
+Status SqliteStore::object_id(const std::string& name, int64_t* id) {
+    Statement st(db_, "SELECT id FROM objects WHERE name_key = ?1");
+    int rc = st.bind(1, name_key(name)).step();
+    if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
+    if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
+    *id = st.column_int(0);
+    return Status::OK();
+}
+
+Status SqliteStore::delete_object(const std::string& name) {
+    int64_t id = 0;
+    CRQX_RETURN_IF_ERROR(object_id(name, &id));
+    Statement chunks(db_, "DELETE FROM value_chunks WHERE object_id = ?1");
+    int rc = chunks.bind(1, id).step();
+    if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "deleting object '" + name + "'", HLOCKD);
+    Statement st(db_, "DELETE FROM objects WHERE id = ?1");
+    rc = st.bind(1, id).step();
+    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "deleting object '" + name + "'", HLOCKD);
+}
+
+Status SqliteStore::list_objects(std::vector<ObjectRecord>* records) {
+    std::string sql = std::string("SELECT ") + kObjectColumns + " FROM objects ORDER BY name_key";
+    Statement st(db_, sql.c_str());
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        records->emplace_back();
+        read_record(st, &records->back());
+    }
+    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "listing the objects", HLOCKD);
+}
+
+Status SqliteStore::read_chunks(const std::string& name, std::vector<Chunk>* chunks) {
+    int64_t id = 0;
+    CRQX_RETURN_IF_ERROR(object_id(name, &id));
+    Statement st(db_, "SELECT chunk, data FROM value_chunks WHERE object_id = ?1 ORDER BY chunk");
+    st.bind(1, id);
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) chunks->push_back({st.column_int(0), st.column_text(1)});
+    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "reading values", HLOCKD);
+}
+
+Status SqliteStore::write_chunks(const std::string& name, const std::vector<Chunk>& chunks) {
+    int64_t id = 0;
+    CRQX_RETURN_IF_ERROR(object_id(name, &id));
+    for (const Chunk& c : chunks) {
+        Statement st(db_, "INSERT OR REPLACE INTO value_chunks(object_id, chunk, data) VALUES (?1, ?2, CAST(?3 AS BLOB))");
+        int rc = st.bind(1, id).bind(2, c.number).bind(3, c.data).step();
+        if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "writing values", HLOCKD);
+    }
+    return Status::OK();
+}
+
+}  // namespace store
+}  // namespace crqx

@@ -1,0 +1,60 @@
+// The file-backed store: one SQLite database per file, in WAL mode.
+//
+// Locking. Writes happen in one open write transaction (BEGIN IMMEDIATE)
+// that holds SQLite's write lock; readers in other processes keep reading
+// the last posted state meanwhile. Update and write modes take the lock at
+// open and keep it until close (one writer per file); shared mode takes it
+// at the first change and gives it back at post or restore; direct mode
+// holds it only for the length of one change, which it posts at once.
+#pragma once
+
+#include <sqlite3.h>
+
+#include "store/store.h"
+
+namespace crqx {
+namespace store {
+
+class SqliteStore : public Store {
+public:
+    SqliteStore(sqlite3* db, Mode mode);
+    ~SqliteStore() override;
+
+    Mode mode() const override { return mode_; }
+    Status begin_change() override;
+    Status end_change(bool keep) override;
+    Status post() override;
+    Status restore() override;
+    bool has_unposted() const override { return dirty_; }
+    Status pack() override;
+    Status close(bool post_first) override;
+
+    Status read_info(DatabaseInfo* info) override;
+    Status write_info(const DatabaseInfo& info) override;
+    Status find_object(const std::string& name, ObjectRecord* record) override;
+    Status insert_object(const ObjectRecord& record) override;
+    Status update_object(const std::string& name, const ObjectRecord& record) override;
+    Status delete_object(const std::string& name) override;
+    Status list_objects(std::vector<ObjectRecord>* records) override;
+    Status read_chunks(const std::string& name, std::vector<Chunk>* chunks) override;
+    Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) override;
+
+    // Takes the write lock now (update and write modes, at open and after
+    // each post); HFUSE when another process holds it past the timeout.
+    Status hold_write_lock();
+
+private:
+    bool holds_lock_for_session() const { return mode_ == Mode::Update || mode_ == Mode::Write; }
+    Status begin_write(int busy_code);
+    Status finish(const char* sql, const char* what);
+    Status touch_modified();
+    Status object_id(const std::string& name, int64_t* id);
+
+    sqlite3* db_;
+    Mode mode_;
+    bool in_transaction_ = false;  // a write transaction is open
+    bool dirty_ = false;           // it holds unposted changes
+};
+
+}  // namespace store
+}  // namespace crqx
