@@ -38,7 +38,8 @@ def load_implementations(args):
     if os.path.abspath(args.module_dir) != where:
         sys.exit(f"bench: imported pyrqx from {where}, not from {args.module_dir}")
     impls["pyrqx"] = pyrqx
-    impls["Cython"] = importlib.import_module("peer_cython")
+    impls["Cython"] = importlib.import_module("peer_cython_varargs")
+    impls["Cython vectorcall"] = importlib.import_module("peer_cython")
     impls["ctypes"] = importlib.import_module("peer_ctypes")
     return impls
 
@@ -220,16 +221,19 @@ def main():
 
     floor = empty_call_floor(args.quick)
 
-    header = ("call", "pyrqx", "Cython", "ctypes", "pyrqx/Cython", "target", "")
+    header = ("call", "pyrqx", "Cython", "ctypes", "pyrqx/Cython", "target", "",
+              "Cython vectorcall", "pyrqx/vectorcall")
     lines = []
     for label, best, target in results:
         if best is None:
-            lines.append((label, "not bound", "", "", "", f"<= {target:.1f}x", "n/a"))
+            lines.append((label, "not bound", "", "", "", f"<= {target:.1f}x", "n/a", "", ""))
             continue
         ratio = best["pyrqx"] / best["Cython"]
         lines.append((label, fmt_time(best["pyrqx"]), fmt_time(best["Cython"]),
                       fmt_time(best["ctypes"]), f"{ratio:.2f}x", f"<= {target:.1f}x",
-                      "PASS" if ratio <= target else "MISS"))
+                      "PASS" if ratio <= target else "MISS",
+                      fmt_time(best["Cython vectorcall"]),
+                      f"{best['pyrqx'] / best['Cython vectorcall']:.2f}x"))
     widths = [max(len(str(r[i])) for r in [header] + lines) for i in range(len(header))]
     def show(r):
         cells = [str(r[0]).ljust(widths[0])] + [str(c).rjust(w) for c, w in zip(r[1:], widths[1:])]
@@ -239,6 +243,8 @@ def main():
     for r in lines:
         show(r)
     print()
+    print("Cython: the peer compiled in pyrqx's calling form (argument tuple and keyword")
+    print("dict); Cython vectorcall: the same peer in Cython's default calling form.")
     print(f"timing loop: {floor * 1e9:.1f} ns per iteration, included in every small figure")
     print("above for all three alike.")
     if problems:

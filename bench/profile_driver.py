@@ -1,7 +1,7 @@
 """A small driver for instruction counts under valgrind (callgrind): calls one
 row's function COUNT times through one implementation, nothing else.
 
-    profile_driver.py IMPL ROW COUNT     IMPL: pyrqx | Cython | ctypes
+    profile_driver.py IMPL ROW COUNT     IMPL: pyrqx | Cython | Cython-vectorcall | ctypes
                                           ROW: a label of bench_calls.ROWS
 
 bench/profile runs it twice per measurement (two counts) and takes the
@@ -19,7 +19,8 @@ def main():
     sys.path[:0] = [os.path.join(build, "pyrqx"), os.path.join(build, "peer"), HERE]
     os.environ.setdefault("BENCH_LIB", os.path.join(build, "lib", "libcrqx.so"))
     import bench_calls
-    mod = {"pyrqx": "pyrqx", "Cython": "peer_cython", "ctypes": "peer_ctypes"}[impl]
+    mod = {"pyrqx": "pyrqx", "Cython": "peer_cython_varargs", "Cython-vectorcall": "peer_cython",
+           "ctypes": "peer_ctypes"}[impl]
     mod = __import__(mod)
     for label, fn_name, make_args, check, _target, _big in bench_calls.ROWS:
         if label == row:

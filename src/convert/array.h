@@ -86,8 +86,8 @@ struct ListArray {
             if (!load_element(list, i, &s.data[i])) return false;
         }
         // Room the list did not fill is zeroed, so the library sees no garbage.
-        char* bytes = reinterpret_cast<char*>(s.data);
-        std::memset(bytes + limit * sizeof(T), 0, s.room * 8 - limit * sizeof(T));
+        size_t used = limit * sizeof(T);
+        if (used < s.room * 8) std::memset(reinterpret_cast<char*>(s.data) + used, 0, s.room * 8 - used);
         return true;
     }
 
@@ -114,6 +114,8 @@ private:
                     *out = static_cast<T>(PyFloat_AS_DOUBLE(item));
                     return true;
                 }
+            } else {
+                if (PyLong_CheckExact(item)) return to_int(item, out);  // runs no Python code
             }
             Py_INCREF(item);  // a conversion may run code that changes the list
             bool ok = from_python(item, out);
