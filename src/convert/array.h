@@ -82,7 +82,7 @@ struct ListArray {
         size_t now;  // evaluated again: the list may have changed meanwhile
         if (!list_length(list, &now)) return false;
         size_t limit = now < n ? now : n;
-        for (size_t i = 0; i < limit; ++i) {
+        for (size_t i = load_exact_run(list, limit, s.data); i < limit; ++i) {
             if (!load_element(list, i, &s.data[i])) return false;
         }
         // Room the list did not fill is zeroed, so the library sees no garbage.
@@ -97,13 +97,48 @@ struct ListArray {
         if (F == Flow::In || s.none) return true;
         size_t now;
         if (!list_length(list, &now)) return false;
-        for (size_t i = 0; i < now && i < s.count; ++i) {
-            if (!store_element(list, i, to_python(s.data[i]))) return false;
+        size_t limit = now < s.count ? now : s.count;
+        if (PyList_CheckExact(list)) {
+            // Releasing an old element may run code that shrinks the list: the
+            // size is read again for each element.
+            for (size_t i = 0; i < limit; ++i) {
+                PyObject* value = to_python(s.data[i]);
+                if (value == nullptr) return false;
+                if (i >= static_cast<size_t>(PyList_GET_SIZE(list))) return item_set(list, i, value);
+                PyObject** items = reinterpret_cast<PyListObject*>(list)->ob_item;
+                PyObject* old = items[i];
+                items[i] = value;
+                Py_DECREF(old);
+            }
+            return true;
+        }
+        for (size_t i = 0; i < limit; ++i) {
+            if (!item_set(list, static_cast<Py_ssize_t>(i), to_python(s.data[i]))) return false;
         }
         return true;
     }
 
 private:
+    // The leading run of an exact list whose elements convert without running
+    // Python code (exact floats for real arrays, exact ints for int arrays):
+    // converted straight from the list's item array. Returns where it stopped.
+    static size_t load_exact_run(PyObject* list, size_t limit, T* out) {
+        if (!PyList_CheckExact(list)) return 0;
+        PyObject** items = reinterpret_cast<PyListObject*>(list)->ob_item;
+        size_t i = 0;
+        if constexpr (std::is_floating_point_v<T>) {
+            for (; i < limit && PyFloat_CheckExact(items[i]); ++i)
+                out[i] = static_cast<T>(PyFloat_AS_DOUBLE(items[i]));
+        } else {
+            for (; i < limit && PyLong_CheckExact(items[i]); ++i)
+                if (!to_int(items[i], &out[i])) {
+                    PyErr_Clear();  // the element's own path raises it again
+                    return i;
+                }
+        }
+        return i;
+    }
+
     // list[i] converted into *out; exact lists holding exact numbers take a
     // path that runs no Python code, others the item protocol.
     static bool load_element(PyObject* list, size_t i, T* out) {
@@ -127,18 +162,6 @@ private:
         bool ok = from_python(item, out);
         Py_DECREF(item);
         return ok;
-    }
-
-    // list[i] = value (consumed).
-    static bool store_element(PyObject* list, size_t i, PyObject* value) {
-        if (value != nullptr && PyList_CheckExact(list) &&
-            i < static_cast<size_t>(PyList_GET_SIZE(list))) {
-            PyObject* old = PyList_GET_ITEM(list, static_cast<Py_ssize_t>(i));
-            PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), value);
-            Py_DECREF(old);
-            return true;
-        }
-        return item_set(list, static_cast<Py_ssize_t>(i), value);
     }
 };
 
