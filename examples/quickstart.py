@@ -87,6 +87,9 @@ def database(path):
         check(status, "qzvnwob " + name)
         z.qzvsdes(status, key[0], [name], ["%s, %s" % (name, "seasonally adjusted")])
         check(status, "qzvsdes " + name)
+        check(z.zavo_set_string_attribute(key[0], [name], ["SOURCE"], ["Statistics office"]),
+              "zavo_set_string_attribute")
+    check(z.zavo_set_precision_attribute(key[0], ["GDP"], ["WEIGHT"], 0.375), "zavo_set_precision_attribute")
     z.qzvpodb(status, key[0])
     check(status, "qzvpodb")
     # An unposted change is discarded by close.
@@ -111,8 +114,13 @@ def database(path):
         desc, outdesclen, doc, outdoclen = blanks(), [0], blanks(), [0]
         rc = z.zavo_info(key[0], [name], *cells, desc, 64, outdesclen, doc, 64, outdoclen)
         if rc == z.HSUCC:
-            print("  %s: class %d, type %d, frequency %d, description %r"
-                  % (name, cells[0][0], cells[1][0], cells[2][0], desc[0]))
+            source, outlen, weight = blanks(), [0], [0.0]
+            check(z.zavo_get_string_attribute(key[0], [name], ["SOURCE"], source, 64, outlen),
+                  "zavo_get_string_attribute")
+            check(z.zavo_get_precision_attribute(key[0], [name], ["WEIGHT"], weight),
+                  "zavo_get_precision_attribute")
+            print("  %s: class %d, type %d, frequency %d, description %r, SOURCE %r, WEIGHT %r"
+                  % (name, cells[0][0], cells[1][0], cells[2][0], desc[0], source[0], weight[0]))
         else:
             print("  %s: status %d (HNOOBJ is %d): it was never posted" % (name, rc, z.HNOOBJ))
     z.qzvcldb(status, key[0])

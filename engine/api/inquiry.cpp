@@ -24,9 +24,8 @@ Status all_present(std::initializer_list<const void*> pointers) {
 }
 
 Status lookup(int dbkey, const char* objnam, ObjectRecord* record) {
-    CRQX_RETURN_IF_ERROR(api::not_null(objnam, "the object name"));
     Database* db = nullptr;
-    CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
+    CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
     return objects::find_object(*db, objnam, record);
 }
 

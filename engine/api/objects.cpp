@@ -12,22 +12,16 @@ using store::ObjectRecord;
 
 namespace {
 
-// Looks up database `dbkey` and checks that `name` is not null.
-Status resolve(int dbkey, const char* name, Database** db) {
-    CRQX_RETURN_IF_ERROR(api::not_null(name, "the object name"));
-    return api::database(dbkey, db);
-}
-
 Status create(int dbkey, const char* objnam, const objects::NewObject& spec) {
     Database* db = nullptr;
-    CRQX_RETURN_IF_ERROR(resolve(dbkey, objnam, &db));
+    CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
     return objects::create_object(*db, objnam, spec);
 }
 
 template <typename Edit>
 Status modify(int dbkey, const char* objnam, Edit edit) {
     Database* db = nullptr;
-    CRQX_RETURN_IF_ERROR(resolve(dbkey, objnam, &db));
+    CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
     return objects::modify_object(*db, objnam, edit);
 }
 
@@ -51,8 +45,8 @@ void qzvalob(int* status, int dbkey, char* objnam, int class_, int freq, int typ
 void qzvcpob(int* status, int srckey, int tarkey, char* srcnam, char* tarnam) {
     set_status(status, run("qzvcpob", [&] {
         Database *from = nullptr, *to = nullptr;
-        CRQX_RETURN_IF_ERROR(resolve(srckey, srcnam, &from));
-        CRQX_RETURN_IF_ERROR(resolve(tarkey, tarnam, &to));
+        CRQX_RETURN_IF_ERROR(api::object_database(srckey, srcnam, &from));
+        CRQX_RETURN_IF_ERROR(api::object_database(tarkey, tarnam, &to));
         return objects::copy_object(*from, *to, srcnam, tarnam);
     }));
 }
@@ -60,7 +54,7 @@ void qzvcpob(int* status, int srckey, int tarkey, char* srcnam, char* tarnam) {
 void qzvdlob(int* status, int dbkey, char* objnam) {
     set_status(status, run("qzvdlob", [&] {
         Database* db = nullptr;
-        CRQX_RETURN_IF_ERROR(resolve(dbkey, objnam, &db));
+        CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
         return objects::delete_object(*db, objnam);
     }));
 }
@@ -68,7 +62,7 @@ void qzvdlob(int* status, int dbkey, char* objnam) {
 void qzvrnob(int* status, int dbkey, char* srcnam, char* tarnam) {
     set_status(status, run("qzvrnob", [&] {
         Database* db = nullptr;
-        CRQX_RETURN_IF_ERROR(resolve(dbkey, srcnam, &db));
+        CRQX_RETURN_IF_ERROR(api::object_database(dbkey, srcnam, &db));
         CRQX_RETURN_IF_ERROR(api::not_null(tarnam, "tarnam"));
         return objects::rename_object(*db, srcnam, tarnam);
     }));

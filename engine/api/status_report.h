@@ -33,6 +33,12 @@ inline Status not_null(const void* pointer, const char* what) {
 // The open database `key`, or HBKEY.
 inline Status database(int key, store::Database** db) { return store::find_database(key, db); }
 
+// The open database `key`, for a call that names an object there.
+inline Status object_database(int key, const char* objnam, store::Database** db) {
+    CRQX_RETURN_IF_ERROR(not_null(objnam, "the object name"));
+    return database(key, db);
+}
+
 // Writes `text` into a buffer of `capacity` bytes; HTRUNC (naming `what`)
 // when it had to be cut.
 inline Status text_out(char* buffer, size_t capacity, const std::string& text, const char* what) {

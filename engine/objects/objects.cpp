@@ -44,6 +44,20 @@ Status take_target_name(Database& to, const std::string& target) {
     return s.code() == HNOOBJ ? Status::OK() : s;
 }
 
+// A copy takes the attributes, associations and namelist elements along;
+// aliases stay with the original, since a name designates one object.
+Status copy_extras(Database& from, Database& to, const std::string& source, const std::string& target) {
+    std::vector<store::AttributeRecord> attributes;
+    CRQX_RETURN_IF_ERROR(from.store->list_attributes(source, &attributes));
+    for (const store::AttributeRecord& a : attributes) CRQX_RETURN_IF_ERROR(to.store->write_attribute(target, a));
+    for (store::NameList list : {store::NameList::Associations, store::NameList::Elements}) {
+        std::vector<std::string> names;
+        CRQX_RETURN_IF_ERROR(from.store->read_names(source, list, &names));
+        CRQX_RETURN_IF_ERROR(to.store->write_names(target, list, names));
+    }
+    return Status::OK();
+}
+
 Status copy_between(Database& from, Database& to, const std::string& source, const std::string& target) {
     ObjectRecord record;
     CRQX_RETURN_IF_ERROR(from.store->find_object(source, &record));
@@ -53,7 +67,8 @@ Status copy_between(Database& from, Database& to, const std::string& source, con
     record.name = target;
     record.created_ms = record.modified_ms = store::now_ms();
     CRQX_RETURN_IF_ERROR(to.store->insert_object(record));
-    return to.store->write_chunks(target, chunks);
+    CRQX_RETURN_IF_ERROR(to.store->write_chunks(target, chunks));
+    return copy_extras(from, to, source, target);
 }
 
 }  // namespace
@@ -124,9 +139,11 @@ Status modify_object(Database& db, const std::string& name,
     return as_change(db, [&] {
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(db.store->find_object(name, &r));
+        // Update by the stored name: `name` may be an alias that `edit` removes.
+        std::string stored = r.name;
         CRQX_RETURN_IF_ERROR(edit(r));
         r.modified_ms = store::now_ms();
-        return db.store->update_object(name, r);
+        return db.store->update_object(stored, r);
     });
 }
 

@@ -68,12 +68,14 @@ Status create_schema(sqlite3* db, int64_t created_ms) {
                         "; PRAGMA user_version = " + std::to_string(kFormatVersion) + ";";
     rc = exec(db, marks.c_str());
     if (rc != SQLITE_OK) return sqlite_error(db, rc, "marking the file", HFUSE);
+    CRQX_RETURN_IF_ERROR(ensure_extra_tables(db, true));
     return write_initial_properties(db, created_ms);
 }
 
 Status reset_contents(sqlite3* db, int64_t created_ms) {
     int rc = exec(db, "DELETE FROM value_chunks; DELETE FROM objects; DELETE FROM properties;");
     if (rc != SQLITE_OK) return sqlite_error(db, rc, "emptying the database", HFUSE);
+    CRQX_RETURN_IF_ERROR(clear_extra_tables(db));
     return write_initial_properties(db, created_ms);
 }
 

@@ -23,6 +23,16 @@ Status create_schema(sqlite3* db, int64_t created_ms);
 // inside the caller's transaction.
 Status reset_contents(sqlite3* db, int64_t created_ms);
 
+// The tables of attributes and name lists, added to files that
+// predate them without a change of format version: created when missing
+// in a writable database, and as empty temporary tables when a read-only
+// one lacks them (so reads find nothing instead of failing).
+Status ensure_extra_tables(sqlite3* db, bool writable);
+
+// Empties those tables (overwrite mode); runs inside the caller's
+// transaction.
+Status clear_extra_tables(sqlite3* db);
+
 // HSUCC for a database of ours in a format this engine reads, HNZVDB for
 // any other file, HBVER for a newer format. An empty file counts as "fresh"
 // (ours to initialise) and sets *fresh.

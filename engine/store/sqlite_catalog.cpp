@@ -37,6 +37,14 @@ void read_record(const Statement& st, ObjectRecord* r) {
     r->growth_hint = st.column_double(14);
 }
 
+// SQL for the id of the object that parameter ?N names: its own name first,
+// else one of its aliases.
+std::string resolved_id(int parameter) {
+    std::string p = "?" + std::to_string(parameter);
+    return "(SELECT id FROM objects WHERE name_key = " + p +
+           " UNION ALL SELECT object_id FROM aliases WHERE alias_key = " + p + " LIMIT 1)";
+}
+
 void bind_optional(Statement& st, int index, const std::optional<int32_t>& value) {
     if (value) st.bind(index, static_cast<int64_t>(*value));
     else st.bind_null(index);
@@ -99,7 +107,7 @@ Status SqliteStore::write_info(const DatabaseInfo& info) {
 }
 
 Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
-    std::string sql = std::string("SELECT ") + kObjectColumns + " FROM objects WHERE name_key = ?1";
+    std::string sql = std::string("SELECT ") + kObjectColumns + " FROM objects WHERE id = " + resolved_id(1);
     Statement st(db_, sql.c_str());
     int rc = st.bind(1, name_key(name)).step();
     if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
@@ -111,18 +119,19 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
 Status SqliteStore::insert_object(const ObjectRecord& record) {
     std::string sql = std::string("INSERT INTO objects(") + kObjectColumns +
                       ", name_key) VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16)";
+    CRQX_RETURN_IF_ERROR(check_not_alias(record.name));
     Statement st(db_, sql.c_str());
     bind_record(st, record);
     return write_done(db_, st.step(), "creating object '" + record.name + "'", record.name);
 }
 
 Status SqliteStore::update_object(const std::string& name, const ObjectRecord& record) {
-    const char* sql =
+    std::string sql =
         "UPDATE objects SET name=?1, class=?2, type=?3, frequency=?4, basis=?5, observed=?6,"
         " description=?7, documentation=?8, created_ms=?9, modified_ms=?10, first_index=?11,"
         " last_index=?12, numobs_hint=?13, numchr_hint=?14, growth_hint=?15, name_key=?16"
-        " WHERE name_key = ?17";
-    Statement st(db_, sql);
+        " WHERE id = " + resolved_id(17);
+    Statement st(db_, sql.c_str());
     bind_record(st, record);
     st.bind(17, name_key(name));
     CRQX_RETURN_IF_ERROR(write_done(db_, st.step(), "updating object '" + name + "'", record.name));
@@ -131,7 +140,9 @@ Status SqliteStore::update_object(const std::string& name, const ObjectRecord& r
 }
 
 Status SqliteStore::object_id(const std::string& name, int64_t* id) {
-    Statement st(db_, "SELECT id FROM objects WHERE name_key = ?1");
+    std::string sql = resolved_id(1);
+    sql = sql.substr(1, sql.size() - 2);  // the query itself, without its parentheses
+    Statement st(db_, sql.c_str());
     int rc = st.bind(1, name_key(name)).step();
     if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
     if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
@@ -145,6 +156,7 @@ Status SqliteStore::delete_object(const std::string& name) {
     Statement chunks(db_, "DELETE FROM value_chunks WHERE object_id = ?1");
     int rc = chunks.bind(1, id).step();
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "deleting object '" + name + "'", HLOCKD);
+    CRQX_RETURN_IF_ERROR(delete_object_extras(id));
     Statement st(db_, "DELETE FROM objects WHERE id = ?1");
     rc = st.bind(1, id).step();
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "deleting object '" + name + "'", HLOCKD);

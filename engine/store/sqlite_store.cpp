@@ -108,6 +108,7 @@ Status open_file_store(const std::string& path, Mode mode, std::unique_ptr<Store
     Status s = open_connection(file, mode, &db);
     if (s.ok()) s = check_format(db, &fresh);
     if (s.ok()) s = initialise(db, mode, fresh);
+    if (s.ok()) s = ensure_extra_tables(db, writes(mode));
     auto store = std::make_unique<SqliteStore>(db, mode);
     if (s.ok() && (mode == Mode::Update || mode == Mode::Write)) s = store->hold_write_lock();
     if (!s.ok()) {

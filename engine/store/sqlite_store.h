@@ -38,6 +38,13 @@ public:
     Status list_objects(std::vector<ObjectRecord>* records) override;
     Status read_chunks(const std::string& name, std::vector<Chunk>* chunks) override;
     Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) override;
+    Status read_chunk_span(const std::string& name, int64_t first, int64_t last,
+                           std::vector<Chunk>* chunks) override;  // sqlite_chunks.cpp
+    Status find_attribute(const std::string& object, const std::string& name, AttributeRecord* record) override;
+    Status write_attribute(const std::string& object, const AttributeRecord& record) override;
+    Status list_attributes(const std::string& object, std::vector<AttributeRecord>* records) override;
+    Status read_names(const std::string& object, NameList list, std::vector<std::string>* names) override;
+    Status write_names(const std::string& object, NameList list, const std::vector<std::string>& names) override;
 
     // Takes the write lock now (update and write modes, at open and after
     // each post); HFUSE when another process holds it past the timeout.
@@ -49,6 +56,10 @@ private:
     Status finish(const char* sql, const char* what);
     Status touch_modified();
     Status object_id(const std::string& name, int64_t* id);
+    // Whether `name` is an alias of some object (HOEXI with its text).
+    Status check_not_alias(const std::string& name);
+    // Removes the attributes and name lists of object `id`.
+    Status delete_object_extras(int64_t id);
 
     sqlite3* db_;
     Mode mode_;

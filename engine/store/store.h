@@ -66,6 +66,23 @@ struct Chunk {
     std::string data;
 };
 
+// A user attribute of an object. Numbers travel as 64-bit patterns so that
+// every value (negative zero, any float or double) comes back bit for bit:
+// numeric and precision hold the bits of a double (a numeric's float widened
+// exactly), boolean and date hold the integer itself. `type` is HNUMRC,
+// HPRECN, HBOOLN, HSTRNG, HNAMEL or HDATE; `frequency` belongs to dates.
+struct AttributeRecord {
+    std::string name;  // as first given; matched case-insensitively
+    int type = 0;
+    int frequency = 0;
+    int64_t number = 0;
+    std::string text;  // string and namelist values
+};
+
+// The name lists an object carries besides its values; a namelist
+// object's value is its Elements list.
+enum class NameList { Aliases, Associations, Elements };
+
 class Store {
 public:
     virtual ~Store() = default;
@@ -102,6 +119,33 @@ public:
     // An object's stored values (empty until the series room writes them).
     virtual Status read_chunks(const std::string& name, std::vector<Chunk>* chunks) = 0;
     virtual Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) = 0;
+    // The chunks numbered first..last of an object's values, in chunk order
+    // (chunks never written are absent). This default filters read_chunks;
+    // stores override it to read only what is asked.
+    virtual Status read_chunk_span(const std::string& name, int64_t first, int64_t last,
+                                   std::vector<Chunk>* chunks) {
+        std::vector<Chunk> all;
+        Status s = read_chunks(name, &all);
+        if (!s.ok()) return s;
+        for (Chunk& c : all)
+            if (c.number >= first && c.number <= last) chunks->push_back(std::move(c));
+        return Status::OK();
+    }
+
+    // Attributes of the object `object` names (a name or an alias; HNOOBJ
+    // when none). find_attribute: HBATTR when the object has no such
+    // attribute. write_attribute adds or replaces it. list_attributes: in
+    // name order.
+    virtual Status find_attribute(const std::string& object, const std::string& name,
+                                  AttributeRecord* record) = 0;
+    virtual Status write_attribute(const std::string& object, const AttributeRecord& record) = 0;
+    virtual Status list_attributes(const std::string& object, std::vector<AttributeRecord>* records) = 0;
+
+    // One of an object's name lists, in the order it was set.
+    // write_names replaces the whole list; an alias must not be taken by
+    // an object's name or another object's alias (HOEXI).
+    virtual Status read_names(const std::string& object, NameList list, std::vector<std::string>* names) = 0;
+    virtual Status write_names(const std::string& object, NameList list, const std::vector<std::string>& names) = 0;
 };
 
 // Opens (or creates, per `mode`) the database file at `path`; Mode::Work

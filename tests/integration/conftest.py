@@ -30,3 +30,9 @@ def last_error(pyrqx):
 @pytest.fixture
 def error_text(pyrqx):
     return lambda: last_error(pyrqx)
+
+
+@pytest.fixture
+def path(tmp_path):
+    """A database file name in a fresh folder."""
+    return str(tmp_path / "test.crqx")

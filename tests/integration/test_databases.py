@@ -3,6 +3,8 @@ import os
 
 import pytest
 
+from helpers import call
+
 
 @pytest.fixture
 def db_path(tmp_path):
@@ -25,12 +27,6 @@ def opendb(session):
     for key in keys:
         session.qzvcldb([0], key)
     session.qzvspos([0], session.HNO)
-
-
-def call(fn, *args):
-    status = [None]
-    fn(status, *args)
-    return status[0]
 
 
 def create_series(p, key, name):

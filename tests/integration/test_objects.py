@@ -2,6 +2,8 @@
 and wildcard search."""
 import pytest
 
+from helpers import call
+
 
 @pytest.fixture
 def db(session, tmp_path):
@@ -19,12 +21,6 @@ def work(session):
     session.qzvopwk([0], key)
     yield key[0]
     session.qzvcldb([0], key[0])
-
-
-def call(fn, *args):
-    status = [None]
-    fn(status, *args)
-    return status[0]
 
 
 def new(p, key, name, class_=None, freq=None, type_=None, basis=0, observ=0):

@@ -1,0 +1,194 @@
+#include "series/series.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "calendar/date_index.h"
+#include "objects/objects.h"
+#include "series/chunk_codec.h"
+
+namespace crqx {
+namespace series {
+namespace {
+
+using store::Chunk;
+using store::Database;
+
+// Chunk access per C type: fixed-size values copy straight between blobs
+// and arrays; strings go through decoded slots.
+template <typename T>
+struct Codec {
+    using SlotArray = Slots<T>;
+    static SlotArray empty() { return empty_slots<T>(Missing<T>::codes[kSlotND]); }
+    static bool valid(const std::string& blob) {
+        return blob.size() == static_cast<size_t>(kChunkObservations) * sizeof(T);
+    }
+    static void extract(const std::string& blob, size_t from, size_t n, T* out) {
+        std::memcpy(out, blob.data() + from * sizeof(T), n * sizeof(T));
+    }
+    static std::string encode_whole(const T* values) {
+        return std::string(reinterpret_cast<const char*>(values), kChunkObservations * sizeof(T));
+    }
+    static bool decode(const std::string& blob, SlotArray* slots) { return decode_slots(blob, slots); }
+    static std::string encode(const SlotArray& slots) { return encode_slots(slots); }
+};
+
+template <>
+struct Codec<std::string> {
+    using SlotArray = TextSlots;
+    static SlotArray empty() { return TextSlots(static_cast<size_t>(kChunkObservations), missing::kStringND); }
+    static bool valid(const std::string& blob) {
+        TextSlots scratch;
+        return decode_text_slots(blob, &scratch);
+    }
+    static void extract(const std::string& blob, size_t from, size_t n, std::string* out) {
+        TextSlots slots;
+        decode_text_slots(blob, &slots);
+        std::move(slots.begin() + from, slots.begin() + from + n, out);
+    }
+    static std::string encode_whole(const std::string* values) {
+        return encode_text_slots(TextSlots(values, values + kChunkObservations));
+    }
+    static bool decode(const std::string& blob, SlotArray* slots) { return decode_text_slots(blob, slots); }
+    static std::string encode(const SlotArray& slots) { return encode_text_slots(slots); }
+};
+
+template <typename T>
+T nd_value();
+template <>
+std::string nd_value<std::string>() { return missing::kStringND; }
+template <typename T>
+T nd_value() { return Missing<T>::codes[kSlotND]; }
+
+Status damaged(const std::string& name, int64_t chunk) {
+    return Status::Error(HIFAIL, "stored values of '" + name + "' are damaged (chunk " + std::to_string(chunk) + ")");
+}
+
+// The part of chunk `chunk` that `span` covers, as slot offsets.
+struct Overlap {
+    int64_t from_slot;  // first slot covered
+    int64_t count;      // slots covered
+    int64_t offset;     // position of from_slot within the span
+};
+
+Overlap overlap(int64_t chunk, Span span) {
+    int64_t start = chunk_start(chunk);
+    int64_t first = std::max(span.first, start);
+    int64_t last = std::min(span.last, start + kChunkObservations - 1);
+    return {first - start, last - first + 1, first - span.first};
+}
+
+Status check_range_bounds(const calendar::Frequency& f, const int* range, Span* span) {
+    int64_t first = range[1], last = range[2];
+    if (!calendar::in_span(f, first)) return Status::Error(HBSRNG, "the range starts at no date of its frequency");
+    if (!calendar::in_span(f, last)) return Status::Error(HBERNG, "the range ends at no date of its frequency");
+    if (last < first) return Status::Error(HBRNG, "the range ends before it starts");
+    if (last - first + 1 > INT32_MAX) return Status::Error(HBNRNG, "the range holds too many observations");
+    *span = {first, last};
+    return Status::OK();
+}
+
+}  // namespace
+
+Status find_valued(Database& db, const std::string& name, ValuedObject* object) {
+    CRQX_RETURN_IF_ERROR(objects::find_object(db, name, &object->record));
+    const store::ObjectRecord& r = object->record;
+    if (r.object_class != HSERIE && r.object_class != HSCALA)
+        return Status::Error(HBCLAS, "object '" + r.name + "' is neither a series nor a scalar");
+    std::optional<Kind> kind = kind_of_type(r.type);
+    if (!kind) return Status::Error(HBTYPE, "object '" + r.name + "' holds no values of a value kind");
+    object->kind = *kind;
+    return Status::OK();
+}
+
+Status resolve_span(const ValuedObject& object, const int* range, Span* span) {
+    const store::ObjectRecord& r = object.record;
+    if (range == nullptr) {
+        if (object.is_scalar()) {
+            *span = {0, 0};
+            return Status::OK();
+        }
+        return Status::Error(HNULLP, "series '" + r.name + "' needs a range");
+    }
+    auto f = calendar::describe_frequency(range[0]);
+    if (!f) return Status::Error(HBFREQ, "the range's frequency " + std::to_string(range[0]) + " is not valid");
+    Span given;
+    CRQX_RETURN_IF_ERROR(check_range_bounds(*f, range, &given));
+    if (object.is_scalar()) {
+        if (given.count() != 1) return Status::Error(HBNRNG, "scalar '" + r.name + "' takes a range of one observation");
+        *span = {0, 0};
+        return Status::OK();
+    }
+    if (range[0] != r.frequency)
+        return Status::Error(HBFREQ, "the range's frequency " + std::to_string(range[0]) +
+                                         " is not the frequency of series '" + r.name + "'");
+    *span = given;
+    return Status::OK();
+}
+
+template <typename T>
+Status read_span(Database& db, const ValuedObject& object, Span span, T* out) {
+    const std::string& name = object.record.name;
+    std::vector<Chunk> chunks;
+    CRQX_RETURN_IF_ERROR(db.store->read_chunk_span(name, chunk_of(span.first), chunk_of(span.last), &chunks));
+    for (const Chunk& c : chunks)
+        if (!Codec<T>::valid(c.data)) return damaged(name, c.number);
+    const T nd = nd_value<T>();
+    std::fill(out, out + span.count(), nd);
+    for (const Chunk& c : chunks) {
+        Overlap o = overlap(c.number, span);
+        Codec<T>::extract(c.data, static_cast<size_t>(o.from_slot), static_cast<size_t>(o.count), out + o.offset);
+    }
+    return Status::OK();
+}
+
+template <typename T>
+Status write_span(Database& db, const ValuedObject& object, Span span, const T* in) {
+    const std::string& name = object.record.name;
+    return objects::as_change(db, [&]() -> Status {
+        store::ObjectRecord r;
+        CRQX_RETURN_IF_ERROR(db.store->find_object(name, &r));
+        int64_t first_chunk = chunk_of(span.first), last_chunk = chunk_of(span.last);
+        // Only the chunks at either end can be partly covered: read just those.
+        std::vector<Chunk> edges;
+        CRQX_RETURN_IF_ERROR(db.store->read_chunk_span(name, first_chunk, first_chunk, &edges));
+        if (last_chunk != first_chunk)
+            CRQX_RETURN_IF_ERROR(db.store->read_chunk_span(name, last_chunk, last_chunk, &edges));
+        std::vector<Chunk> out;
+        out.reserve(static_cast<size_t>(last_chunk - first_chunk + 1));
+        for (int64_t c = first_chunk; c <= last_chunk; ++c) {
+            Overlap o = overlap(c, span);
+            if (o.count == kChunkObservations) {
+                out.push_back({c, Codec<T>::encode_whole(in + o.offset)});
+                continue;
+            }
+            typename Codec<T>::SlotArray slots = Codec<T>::empty();
+            for (const Chunk& e : edges)
+                if (e.number == c && !Codec<T>::decode(e.data, &slots)) return damaged(name, c);
+            std::copy(in + o.offset, in + o.offset + o.count, slots.begin() + o.from_slot);
+            out.push_back({c, Codec<T>::encode(slots)});
+        }
+        CRQX_RETURN_IF_ERROR(db.store->write_chunks(name, out));
+        if (r.object_class == HSERIE) {
+            int32_t first = static_cast<int32_t>(span.first), last = static_cast<int32_t>(span.last);
+            r.first_index = r.first_index ? std::min(*r.first_index, first) : first;
+            r.last_index = r.last_index ? std::max(*r.last_index, last) : last;
+        }
+        r.modified_ms = store::now_ms();
+        return db.store->update_object(name, r);
+    });
+}
+
+template Status read_span<float>(Database&, const ValuedObject&, Span, float*);
+template Status read_span<double>(Database&, const ValuedObject&, Span, double*);
+template Status read_span<int32_t>(Database&, const ValuedObject&, Span, int32_t*);
+template Status read_span<std::string>(Database&, const ValuedObject&, Span, std::string*);
+template Status write_span<float>(Database&, const ValuedObject&, Span, const float*);
+template Status write_span<double>(Database&, const ValuedObject&, Span, const double*);
+template Status write_span<int32_t>(Database&, const ValuedObject&, Span, const int32_t*);
+template Status write_span<std::string>(Database&, const ValuedObject&, Span, const std::string*);
+
+}  // namespace series
+}  // namespace crqx
