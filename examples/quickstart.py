@@ -58,15 +58,15 @@ def dates():
         z.zavo_index_to_day(z.HBUSNS, date[0], y, m, d)
         print("  Saturday 2026-12-05 in business days with %s: %04d-%02d-%02d" % (name, y[0], m[0], d[0]))
     # Literals and pictures, both ways, for a few frequencies.
-    for spec in ["MONTHLY", "QUARTERLY(NOVEMBER)", "WEEKLY(FRIDAY)", "15 MINUTELY"]:
+    for freq_name in ["MONTHLY", "QUARTERLY(NOVEMBER)", "WEEKLY(FRIDAY)", "15 MINUTELY"]:
         freq, date, literal, outlen = [0], [0], blanks(), [0]
-        check(z.zavo_parse_frequency(freq, [spec]), "zavo_parse_frequency")
+        check(z.zavo_parse_frequency(freq, [freq_name]), "zavo_parse_frequency")
         check(z.zavo_time_to_index(freq[0], date, 2026, 12, 7, 13, 50, 0, 0, z.HCONT), "zavo_time_to_index")
         check(z.zavo_date_to_literal(freq[0], date[0], literal, 12, z.HFYFST, 64, outlen), "zavo_date_to_literal")
         back = [0]
         check(z.zavo_literal_to_date(freq[0], back, [literal[0]], 12, z.HFYFST, 0), "zavo_literal_to_date")
         print("  %-20s code %4d  2026-12-07 13:50 is period %-10d literal %-18s read back: %s"
-              % (spec, freq[0], date[0], literal[0], back[0] == date[0]))
+              % (freq_name, freq[0], date[0], literal[0], back[0] == date[0]))
     text, outlen = blanks(), [0]
     date = [0]
     z.zavo_day_to_index(z.HDAILY, date, 2026, 12, 7, z.HCONT)
@@ -127,11 +127,77 @@ def database(path):
     check(status, "qzvcldb")
 
 
+def missing_or(value):
+    """A precision value as text: "ND" (no observation), "NA" (not available), "NC" or the number."""
+    ismiss = [0]
+    z.qzvispm([0], value, ismiss)
+    return {z.HNDVAL: "ND", z.HNAVAL: "NA", z.HNCVAL: "NC"}.get(ismiss[0], "%.2f" % value)
+
+
+def label(freq, date):
+    """The date's literal: 2026M03 for a month, 2026-12-03 for a day."""
+    text, outlen = blanks(16), [0]
+    check(z.zavo_date_to_literal(freq, date, text, 12, z.HFYFST, 16, outlen), "zavo_date_to_literal")
+    return text[0]
+
+
+def read_table(key, name, freq, first, last):
+    """Reads observations first..last (date indexes) of a precision series and prints them."""
+    rng = [0, 0, 0]
+    check(z.zavo_init_range_from_indexes(rng, freq, first, last), "zavo_init_range_from_indexes")
+    values = [0.0] * (last - first + 1)  # the array the read fills, one element per observation
+    check(z.zavo_get_precisions(key, [name], rng, values), "zavo_get_precisions")
+    print("  %s, %s to %s:" % (name, label(freq, first), label(freq, last)))
+    for date, value in zip(range(first, last + 1), values):
+        print("    %-12s %8s" % (label(freq, date), missing_or(value)))
+
+
+def series(path):
+    print("\nSeries values")
+    status, key = [0], [0]
+    z.qzvopdb(status, key, [path], z.HWMODE)  # write mode: created when missing
+    check(status, "qzvopdb")
+    z.qzvnwob(status, key[0], ["SALES"], z.HSERIE, z.HMONTH, z.HPRECN, z.HBSDAY, z.HOBSUM)
+    check(status, "qzvnwob SALES")
+    z.qzvnwob(status, key[0], ["PRICE"], z.HSERIE, z.HDAILY, z.HPRECN, z.HBSDAY, z.HOBAVG)
+    check(status, "qzvnwob PRICE")
+
+    # Monthly: January to June 2026. March has no observation (ND), May's
+    # figure is not available yet (NA). Missing values are ordinary values:
+    # the codes come from FPRCND(), FPRCNA() (and FPRCNC() for "not computable").
+    rng, numobs = [0, 0, 0], [0]
+    z.qzvsrng(status, z.HMONTH, [2026], [1], [2026], [6], rng, numobs)  # year/period to year/period
+    check(status, "qzvsrng")
+    check(z.zavo_write_precisions(key[0], ["SALES"], rng, [102.5, 98.0, z.FPRCND(), 110.25, z.FPRCNA(), 121.0]),
+          "zavo_write_precisions SALES")
+    january = rng[1]  # the range is [frequency, first index, last index]
+
+    # Daily: the first week of December 2026, the 5th not available.
+    first = [0]
+    check(z.zavo_day_to_index(z.HDAILY, first, 2026, 12, 1, z.HCONT), "zavo_day_to_index")
+    check(z.zavo_init_range_from_start_numobs(rng, z.HDAILY, first[0], 7), "zavo_init_range_from_start_numobs")
+    check(z.zavo_write_precisions(key[0], ["PRICE"], rng, [1.08, 1.09, 1.07, 1.1, z.FPRCNA(), 1.12, 1.11]),
+          "zavo_write_precisions PRICE")
+    z.qzvpodb(status, key[0])  # make the writes durable
+    check(status, "qzvpodb")
+
+    # Reads may cover any range: observations never written read as ND.
+    read_table(key[0], "SALES", z.HMONTH, january + 1, january + 3)      # inside the stored span
+    read_table(key[0], "SALES", z.HMONTH, january + 4, january + 7)      # across its end (June)
+    read_table(key[0], "PRICE", z.HDAILY, first[0] + 3, first[0] + 9)    # across its end (7 December)
+    cells = [[0] for _ in range(5)]
+    check(z.zavo_quick_info(key[0], ["SALES"], *cells), "zavo_quick_info")
+    print("  SALES holds observations %s to %s" % (label(z.HMONTH, cells[3][0]), label(z.HMONTH, cells[4][0])))
+    z.qzvcldb(status, key[0])
+    check(status, "qzvcldb")
+
+
 def main():
     session()
     dates()
     with tempfile.TemporaryDirectory() as folder:
         database(os.path.join(folder, "indicators.db"))
+        series(os.path.join(folder, "indicators.db"))
     print("\nmissing values: numeric ND is %r, string NA is %r" % (z.FNUMND(), z.FSTRNA()))
     status = [0]
     z.qzvfin(status)

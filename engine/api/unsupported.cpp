@@ -27,15 +27,6 @@
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 #endif
 
-UNSUPPORTED_CLASSIC(qzvopdc, (int *status, int *dbkey, char *dbname, int mode, int connkey))
-UNSUPPORTED_CLASSIC(qzvopre, (int *status, int *dbkey, char *svname))
-UNSUPPORTED_CLASSIC(qzvoprc, (int *status, int *dbkey, int connkey))
-UNSUPPORTED_CLASSIC(qzvopcn, (int *status, int *connkey, char *service, char *hostname, char *username, char *password))
-UNSUPPORTED_CLASSIC(qzvclcn, (int *status, int connkey))
-UNSUPPORTED_CLASSIC(qzvcmmt, (int *status, int connkey))
-UNSUPPORTED_CLASSIC(qzvabrt, (int *status, int connkey))
-UNSUPPORTED_CLASSIC(qzvgcid, (int *status, int dbkey, int *connkey))
-UNSUPPORTED_CLASSIC(qzvasrt, (int *status, int connkey, int assert_type, char *assertion, int perspective, int grouping, int *dblist))
 UNSUPPORTED_CLASSIC(qzvzavo, (int *status, char *cmd))
 UNSUPPORTED_CLASSIC(qzvsinp, (int *status, char *cmd))
 UNSUPPORTED_EXTENDED(zavo_remexec, (int dbkey, char *command, int wdbkey, char *objnam))

@@ -66,7 +66,7 @@ Status mode_from_code(int code, Mode* mode) {
     }
 }
 
-Status open_database(const std::string& name, Mode mode, int* key) {
+Status open_database(const std::string& name, Mode mode, int* key, int connection) {
     Database d;
     d.identity = mode == Mode::Work ? "" : file_identity(name);
     CRQX_RETURN_IF_ERROR(check_not_open(d.identity, mode));
@@ -74,6 +74,7 @@ Status open_database(const std::string& name, Mode mode, int* key) {
     if (mode != Mode::Work && d.identity.empty()) d.identity = file_identity(name);
     d.name = name;
     d.mode = mode;
+    d.connection = connection;
     d.key = ++registry().last_key;
     *key = d.key;
     registry().open.emplace(d.key, std::move(d));
@@ -96,6 +97,13 @@ Status close_database(int key, bool post_first) {
     Status s = it->second.store->close(post_first);
     registry().open.erase(it);
     return s;
+}
+
+std::vector<int> databases_of_connection(int connection) {
+    std::vector<int> keys;
+    for (const auto& entry : registry().open)
+        if (connection != 0 && entry.second.connection == connection) keys.push_back(entry.first);
+    return keys;
 }
 
 void close_all(bool post_first) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "store/store.h"
 
@@ -16,13 +17,18 @@ struct Database {
     std::string name;      // as the caller gave it
     std::string identity;  // device and inode of the file ("" for work databases)
     Mode mode = Mode::Read;
+    int connection = 0;    // the connection it was opened through (0: none)
     std::unique_ptr<Store> store;
 };
 
 // Opens `name` in `mode` and registers it; the new key in *key. Besides
 // open_store's statuses: HFUSE when the file is already open in this
-// session and either opening writes.
-Status open_database(const std::string& name, Mode mode, int* key);
+// session and either opening writes. `connection` records the connection
+// the database is opened through (0: opened directly).
+Status open_database(const std::string& name, Mode mode, int* key, int connection = 0);
+
+// The keys of the open databases opened through `connection`, in key order.
+std::vector<int> databases_of_connection(int connection);
 
 // The open database with `key`, or HBKEY.
 Status find_database(int key, Database** database);
