@@ -20,36 +20,13 @@ import time
 
 import pytest
 
-# What post number `i` writes: shared, as source text, by the child and the test.
-PLAN = textwrap.dedent("""
-    import random
+from series_plan import SERIES, SPAN, plan
 
-    SERIES = [("P0", "HPRECN"), ("P1", "HPRECN"), ("N0", "HNUMRC")]
-    SPAN = 5 * 1024                    # indexes 0 .. SPAN-1: five chunks
+HERE = os.path.dirname(os.path.abspath(__file__))
 
-    def plan(i):
-        \"\"\"The writes of post i: (series, first index, values).\"\"\"
-        r = random.Random(i)
-        writes = []
-        for _ in range(r.randint(1, 3)):
-            name, kind = r.choice(SERIES)
-            first = r.randrange(0, SPAN - 1)
-            n = r.randint(1, min(2600, SPAN - first))
-            codes = ["ND", "NA", "NC"]
-            vals = []
-            for j in range(n):
-                if r.random() < 0.02:
-                    vals.append(r.choice(codes))
-                else:
-                    # exact in single precision too (below 2**24)
-                    vals.append(float((i * 4099 + j) % 16000000))
-            writes.append((name, first, vals))
-        return writes
-""")
-exec(PLAN)  # noqa: S102 - defines SERIES, SPAN, plan
-
-WRITER = PLAN + textwrap.dedent("""
+WRITER = textwrap.dedent("""
     import sys, pyrqx as p
+    from series_plan import SERIES, plan
     path, first, durability, mode = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
     KINDS = dict(SERIES)
     MISSING = {"HPRECN": "FPRC", "HNUMRC": "FNUM"}
@@ -85,8 +62,10 @@ WRITER = PLAN + textwrap.dedent("""
 
 
 def spawn(*args):
+    env = dict(os.environ)
+    env["PYTHONPATH"] = os.pathsep.join(filter(None, [HERE, env.get("PYTHONPATH")]))
     return subprocess.Popen([sys.executable, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, text=True, env=os.environ.copy())
+                            stderr=subprocess.PIPE, text=True, env=env)
 
 
 class Model:
