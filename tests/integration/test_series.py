@@ -309,6 +309,29 @@ def test_strings_round_trip_classic_and_extended(db, session):
     assert lens == [3, 0, 5, 9, 50, 3, 1, 3]
 
 
+@pytest.mark.parametrize("length", [1, 255, 1024, 65534, 200000])
+def test_long_and_non_ascii_strings_round_trip_after_reopen(db, session, path, length):
+    """Texts up to RQX_MAX_STR_LEN bytes and beyond, with multi-byte
+    characters, survive post, close and reopen exactly."""
+    p = session
+    new(p, db, "T", p.HSTRNG)
+    unit = "\u00e9\u6771x"  # 2 + 3 + 1 bytes
+    text = (unit * (length // 6 + 1)).encode()[:length].decode("utf-8", "ignore")
+    assert call(p.qzvwstr, db, ["T"], rng(p, 7, 7), [text], p.HNMVAL, len(text.encode())) == p.HSUCC
+    assert call(p.qzvpodb, db) == p.HSUCC
+    assert call(p.qzvcldb, db) == p.HSUCC
+    key = [0]
+    assert call(p.qzvopdb, key, [path], p.HRMODE) == p.HSUCC
+    size = len(text.encode())
+    strval, ismiss, outlen = [" " * size], [0], [0]
+    assert call(p.qzvgtstr, key[0], ["T"], rng(p, 7, 7), strval, ismiss, size, outlen) == p.HSUCC
+    assert (strval[0], outlen[0]) == (text, size)
+    strary, lens = [" " * size], [0]
+    assert p.zavo_get_strings(key[0], ["T"], rng(p, 7, 7), strary, [size], lens) == p.HSUCC
+    assert strary == [text] and lens == [size]
+    p.qzvcldb([0], key[0])
+
+
 def test_single_strings_and_truncation(db, session):
     p = session
     new(p, db, "T", p.HSTRNG)
