@@ -225,6 +225,7 @@ Status SqliteStore::pack() {
 Status SqliteStore::close(bool post_first) {
     Status s = post_first ? post() : Status::OK();
     finish("ROLLBACK", "closing");
+    forget_statements(db_);
     sqlite3_close_v2(db_);
     db_ = nullptr;
     return s;

@@ -1,13 +1,58 @@
 #include "store/sqlite_util.h"
 
+#include <unordered_map>
+
 namespace crqx {
 namespace store {
+namespace {
 
-Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
-    prepare_rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+struct Kept {
+    sqlite3_stmt* stmt;
+    bool in_use;
+};
+
+// Per connection, per SQL text. Nodes never move, so flags can be pointed to.
+using KeptStatements = std::unordered_map<std::string, Kept>;
+
+std::unordered_map<sqlite3*, KeptStatements>& kept() {
+    static std::unordered_map<sqlite3*, KeptStatements> statements;
+    return statements;
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+}  // namespace
+
+Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
+    KeptStatements& mine = kept()[db];
+    auto it = mine.find(sql);
+    if (it != mine.end() && !it->second.in_use) {
+        stmt_ = it->second.stmt;
+        kept_in_use_ = &it->second.in_use;
+        *kept_in_use_ = true;
+        return;
+    }
+    prepare_rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+    if (stmt_ != nullptr && it == mine.end()) {
+        Kept& k = mine.emplace(sql, Kept{stmt_, true}).first->second;
+        kept_in_use_ = &k.in_use;
+    }
+}
+
+Statement::~Statement() {
+    if (kept_in_use_ == nullptr) {
+        sqlite3_finalize(stmt_);
+        return;
+    }
+    sqlite3_reset(stmt_);  // ends its read, so it holds no lock while kept
+    sqlite3_clear_bindings(stmt_);
+    *kept_in_use_ = false;
+}
+
+void forget_statements(sqlite3* db) {
+    auto found = kept().find(db);
+    if (found == kept().end()) return;
+    for (auto& entry : found->second) sqlite3_finalize(entry.second.stmt);
+    kept().erase(found);
+}
 
 Statement& Statement::bind(int index, int64_t value) {
     sqlite3_bind_int64(stmt_, index, value);
@@ -39,6 +84,12 @@ std::string Statement::column_text(int column) const {
     const unsigned char* text = sqlite3_column_text(stmt_, column);
     int n = sqlite3_column_bytes(stmt_, column);
     return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text), n);
+}
+
+std::string Statement::column_blob(int column) const {
+    const void* data = sqlite3_column_blob(stmt_, column);
+    int n = sqlite3_column_bytes(stmt_, column);
+    return data == nullptr ? std::string() : std::string(static_cast<const char*>(data), n);
 }
 
 bool Statement::column_is_null(int column) const {

@@ -11,7 +11,10 @@
 namespace crqx {
 namespace store {
 
-// A prepared statement, finalized on destruction. Bind indexes start at 1.
+// A prepared statement. Bind indexes start at 1. Statements are kept per
+// connection and SQL text once prepared (preparing costs more than most
+// small calls): a Statement borrows the kept one when it is free and hands
+// it back reset, so every use starts from a clean statement.
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql);
@@ -30,13 +33,18 @@ public:
     int64_t column_int(int column) const;
     double column_double(int column) const;
     std::string column_text(int column) const;
+    std::string column_blob(int column) const;
     bool column_is_null(int column) const;
 
 private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
-    int prepare_rc_;
+    int prepare_rc_ = SQLITE_OK;
+    bool* kept_in_use_ = nullptr;  // the kept statement's flag, when borrowed
 };
+
+// Finalizes the statements kept for `db`; call before closing it.
+void forget_statements(sqlite3* db);
 
 // Runs SQL text without results; the SQLite result code.
 int exec(sqlite3* db, const char* sql);
