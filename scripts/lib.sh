@@ -55,7 +55,7 @@ make_venv() {
 # install_project <venv dir> [extras]: builds and installs pyrqx with libcrqx.
 install_project() {
     local dir="$1" extras="${2:-}"
-    local spec="$ROOT"
-    [[ -n "$extras" ]] && spec="$ROOT[$extras]"
-    "$dir/bin/python" -m pip install -q --disable-pip-version-check "$spec"
+    local target="$ROOT"
+    [[ -n "$extras" ]] && target="$ROOT[$extras]"
+    "$dir/bin/python" -m pip install -q --disable-pip-version-check "$target"
 }

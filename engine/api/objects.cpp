@@ -12,10 +12,10 @@ using store::ObjectRecord;
 
 namespace {
 
-Status create(int dbkey, const char* objnam, const objects::NewObject& spec) {
+Status create(int dbkey, const char* objnam, const objects::NewObject& wanted) {
     Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
-    return objects::create_object(*db, objnam, spec);
+    return objects::create_object(*db, objnam, wanted);
 }
 
 template <typename Edit>

@@ -29,10 +29,10 @@ Status check_frequency(int object_class, int frequency) {
     return Status::Error(HBFREQ, "frequency " + std::to_string(frequency) + " is not valid for this object");
 }
 
-Status check_hints(const NewObject& spec) {
-    if (spec.numobs < 0) return Status::Error(HBNRNG, "numobs must not be negative");
-    if (spec.numchr < 0) return Status::Error(HBNCHR, "numchr must not be negative");
-    if (!(spec.growth >= 0.0) || std::isinf(spec.growth))
+Status check_hints(const NewObject& wanted) {
+    if (wanted.numobs < 0) return Status::Error(HBNRNG, "numobs must not be negative");
+    if (wanted.numchr < 0) return Status::Error(HBNCHR, "numchr must not be negative");
+    if (!(wanted.growth >= 0.0) || std::isinf(wanted.growth))
         return Status::Error(HBGROW, "growth must be a finite number, not negative");
     return Status::OK();
 }
@@ -83,14 +83,14 @@ Status check_observed(int observed) {
     return Status::Error(HBOBSV, "observed " + std::to_string(observed) + " is not one of HOBUND..HOBLO");
 }
 
-Status check_new_object(const NewObject& spec) {
-    if (!is_class(spec.object_class))
-        return Status::Error(HBCLAS, "class " + std::to_string(spec.object_class) + " is not an object class");
-    if (!is_type(spec.type)) return Status::Error(HBTYPE, "type " + std::to_string(spec.type) + " is not a value type");
-    CRQX_RETURN_IF_ERROR(check_frequency(spec.object_class, spec.frequency));
-    CRQX_RETURN_IF_ERROR(check_basis(spec.basis));
-    CRQX_RETURN_IF_ERROR(check_observed(spec.observed));
-    return check_hints(spec);
+Status check_new_object(const NewObject& wanted) {
+    if (!is_class(wanted.object_class))
+        return Status::Error(HBCLAS, "class " + std::to_string(wanted.object_class) + " is not an object class");
+    if (!is_type(wanted.type)) return Status::Error(HBTYPE, "type " + std::to_string(wanted.type) + " is not a value type");
+    CRQX_RETURN_IF_ERROR(check_frequency(wanted.object_class, wanted.frequency));
+    CRQX_RETURN_IF_ERROR(check_basis(wanted.basis));
+    CRQX_RETURN_IF_ERROR(check_observed(wanted.observed));
+    return check_hints(wanted);
 }
 
 Status check_object_name(Database& db, const std::string& name) {
@@ -111,20 +111,20 @@ Status find_object(Database& db, const std::string& name, ObjectRecord* record) 
     return db.store->find_object(name, record);
 }
 
-Status create_object(Database& db, const std::string& name, const NewObject& spec) {
+Status create_object(Database& db, const std::string& name, const NewObject& wanted) {
     CRQX_RETURN_IF_ERROR(check_object_name(db, name));
-    CRQX_RETURN_IF_ERROR(check_new_object(spec));
+    CRQX_RETURN_IF_ERROR(check_new_object(wanted));
     ObjectRecord r;
     r.name = name;
-    r.object_class = spec.object_class;
-    r.type = spec.type;
-    r.frequency = spec.frequency;
-    r.basis = spec.basis;
-    r.observed = spec.observed;
+    r.object_class = wanted.object_class;
+    r.type = wanted.type;
+    r.frequency = wanted.frequency;
+    r.basis = wanted.basis;
+    r.observed = wanted.observed;
     r.created_ms = r.modified_ms = store::now_ms();
-    r.numobs_hint = spec.numobs;
-    r.numchr_hint = spec.numchr;
-    r.growth_hint = spec.growth;
+    r.numobs_hint = wanted.numobs;
+    r.numchr_hint = wanted.numchr;
+    r.growth_hint = wanted.growth;
     return as_change(db, [&] { return db.store->insert_object(r); });
 }
 

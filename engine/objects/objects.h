@@ -27,14 +27,14 @@ struct NewObject {
 // The codes' rules: HBCLAS, HBTYPE, HBFREQ, HBBASI, HBOBSV, and for the
 // hints HBNRNG (negative count), HBNCHR (negative length), HBGROW (negative
 // or not a number).
-Status check_new_object(const NewObject& spec);
+Status check_new_object(const NewObject& wanted);
 Status check_basis(int basis);
 Status check_observed(int observed);
 
 // Name checks use the database's extra-dots setting.
 Status check_object_name(store::Database& db, const std::string& name);
 
-Status create_object(store::Database& db, const std::string& name, const NewObject& spec);
+Status create_object(store::Database& db, const std::string& name, const NewObject& wanted);
 Status delete_object(store::Database& db, const std::string& name);
 // HOEXI when `target` names another object; a change of case only is fine.
 Status rename_object(store::Database& db, const std::string& source, const std::string& target);

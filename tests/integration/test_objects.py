@@ -180,16 +180,16 @@ def test_object_dates(session, db):
     ("HSTRNG", "STRING"), ("HNAMEL", "NAMELIST"), ("HDATE", "DATE"), ("HMONTH", "DATE:MONTHLY"),
 ])
 def test_type_to_string(session, type_, text):
-    spec, outlen = [" " * 20], [0]
-    assert session.zavo_type_to_string(getattr(session, type_), spec, 20, outlen) == session.HSUCC
-    assert spec[0] == text and outlen[0] == len(text)
+    name_cell, outlen = [" " * 20], [0]
+    assert session.zavo_type_to_string(getattr(session, type_), name_cell, 20, outlen) == session.HSUCC
+    assert name_cell[0] == text and outlen[0] == len(text)
 
 
 def test_type_to_string_failures(session):
-    spec, outlen = [" " * 3], [0]
-    assert session.zavo_type_to_string(session.HNUMRC, spec, 3, outlen) == session.HTRUNC
-    assert spec[0] == "NUM" and outlen[0] == 7
-    assert session.zavo_type_to_string(99, spec, 3, outlen) == session.HBTYPE
+    name_cell, outlen = [" " * 3], [0]
+    assert session.zavo_type_to_string(session.HNUMRC, name_cell, 3, outlen) == session.HTRUNC
+    assert name_cell[0] == "NUM" and outlen[0] == 7
+    assert session.zavo_type_to_string(99, name_cell, 3, outlen) == session.HBTYPE
 
 
 def test_dimensions(session):
