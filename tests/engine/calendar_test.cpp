@@ -131,7 +131,7 @@ TEST(Frequency, NamesParseBackToTheSameCode) {
   }
 }
 
-TEST(Frequency, ParsesTextSpecifications) {
+TEST(Frequency, ParsesFrequencyTexts) {
   const std::pair<const char*, int> good[] = {
       {"MONTHLY", HMONTH},           {"  monthly ", HMONTH},        {"WEEKLY(FRIDAY)", HWKFRI},
       {"weekly(fri)", HWKFRI},       {"WEEKLY", HWKSUN},            {"QUARTERLY(NOVEMBER)", HQTNOV},

@@ -1,5 +1,10 @@
 """Small helpers shared by the integration tests."""
+import os
 import struct
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def call(fn, *args):
@@ -12,3 +17,12 @@ def call(fn, *args):
 def f32(x):
     """x rounded to single precision, as a numeric value is stored."""
     return struct.unpack("f", struct.pack("f", x))[0]
+
+
+def spawn(*args):
+    """A Python child (the tests' own interpreter, this folder importable)
+    with pipes on all three streams."""
+    env = dict(os.environ)
+    env["PYTHONPATH"] = os.pathsep.join(filter(None, [HERE, env.get("PYTHONPATH")]))
+    return subprocess.Popen([sys.executable, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True, env=env)

@@ -6,16 +6,15 @@ exactly the posts that completed (the one in flight may or may not have
 landed, but never in part). A reader in another process never sees half a
 post, and a second writer gets a status instead of corrupting anything.
 """
-import os
 import random
 import signal
 import sqlite3
-import subprocess
-import sys
 import textwrap
 import time
 
 import pytest
+
+from helpers import spawn
 
 BATCH = 4  # objects per post: a post lands whole or not at all
 
@@ -63,11 +62,6 @@ def script(tmp_path):
         path.write_text(text)
         return str(path)
     return write
-
-
-def spawn(*args):
-    return subprocess.Popen([sys.executable, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, text=True, env=os.environ.copy())
 
 
 def batches_in(path):

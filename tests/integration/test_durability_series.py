@@ -9,20 +9,17 @@ never part of it), with the span those posts give it. What each post writes
 is a function of its number, so the test rebuilds every posted state from
 the child's log of post numbers.
 """
-import os
 import random
 import signal
 import sqlite3
-import subprocess
-import sys
 import textwrap
 import time
 
 import pytest
 
+from helpers import spawn
 from series_plan import SERIES, SPAN, plan
 
-HERE = os.path.dirname(os.path.abspath(__file__))
 
 WRITER = textwrap.dedent("""
     import sys, pyrqx as p
@@ -59,13 +56,6 @@ WRITER = textwrap.dedent("""
         p.qzvrsdb(s, k[0])
         i += 1
 """)
-
-
-def spawn(*args):
-    env = dict(os.environ)
-    env["PYTHONPATH"] = os.pathsep.join(filter(None, [HERE, env.get("PYTHONPATH")]))
-    return subprocess.Popen([sys.executable, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, text=True, env=env)
 
 
 class Model:
