@@ -508,23 +508,23 @@ int zavo_time_to_index(int freq, int* date, int year, int month, int day, int ho
   });
 }
 
-// Indexes and plain ints are the same 32-bit values in this engine.
-int zavo_int_to_index(int* indexes32, int* indexes64, int numobs) {
-  return run("zavo_int_to_index", [&]() -> int {
+// Indexes and plain ints are the same 32-bit values in this engine, so both
+// conversions are a copy.
+static int copy_indexes(const char* function, const int* from, int* to, int numobs) {
+  return run(function, [&]() -> int {
     if (numobs < 0) return HBNRNG;
-    if (numobs > 0 && any_null(indexes32, indexes64)) return HNULLP;
-    for (int i = 0; i < numobs; ++i) indexes64[i] = indexes32[i];
+    if (numobs > 0 && any_null(from, to)) return HNULLP;
+    for (int i = 0; i < numobs; ++i) to[i] = from[i];
     return HSUCC;
   });
 }
 
+int zavo_int_to_index(int* indexes32, int* indexes64, int numobs) {
+  return copy_indexes("zavo_int_to_index", indexes32, indexes64, numobs);
+}
+
 int zavo_index_to_int(int* indexes64ary, int* indexes32ary, int numobs) {
-  return run("zavo_index_to_int", [&]() -> int {
-    if (numobs < 0) return HBNRNG;
-    if (numobs > 0 && any_null(indexes64ary, indexes32ary)) return HNULLP;
-    for (int i = 0; i < numobs; ++i) indexes32ary[i] = indexes64ary[i];
-    return HSUCC;
-  });
+  return copy_indexes("zavo_index_to_int", indexes64ary, indexes32ary, numobs);
 }
 
 int zavo_current_time(int freq, int* date) {

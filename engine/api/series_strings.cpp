@@ -101,20 +101,26 @@ Status write_one(int dbkey, const char* objnam, int* range, const char* strval, 
     return series::write_span(*t.db, t.object, t.span, &text);
 }
 
-Status get_series(int dbkey, const char* objnam, int* range, char** strary, int* misary, int* inlenary,
-                  int* outlenary) {
+// The texts of a range read into caller buffers, after every check of the
+// buffers and their lengths (nothing is written when one fails).
+Status read_for_buffers(int dbkey, const char* objnam, int* range, char** strary, int* inlenary,
+                        int* outlenary, std::vector<std::string>* texts) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
-    for (const void* p : {static_cast<const void*>(strary), static_cast<const void*>(misary),
-                          static_cast<const void*>(inlenary), static_cast<const void*>(outlenary)})
-        CRQX_RETURN_IF_ERROR(api::not_null(p, "an array"));
+    CRQX_RETURN_IF_ERROR(api::all_not_null("an array", strary, inlenary, outlenary));
     const int64_t n = t.span.count();
     CRQX_RETURN_IF_ERROR(check_buffers(strary, n));
     CRQX_RETURN_IF_ERROR(check_lengths(inlenary, n));
+    return read_texts(t, texts);
+}
+
+Status get_series(int dbkey, const char* objnam, int* range, char** strary, int* misary, int* inlenary,
+                  int* outlenary) {
     std::vector<std::string> texts;
-    CRQX_RETURN_IF_ERROR(read_texts(t, &texts));
+    CRQX_RETURN_IF_ERROR(read_for_buffers(dbkey, objnam, range, strary, inlenary, outlenary, &texts));
+    CRQX_RETURN_IF_ERROR(api::not_null(misary, "an array"));
     bool cut = false;
-    for (int64_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < texts.size(); ++i) {
         int slot = text_slot(texts[i]);
         const std::string& text = slot >= 0 ? std::string() : texts[i];
         put_text(strary[i], inlenary[i], text, &cut);
@@ -127,9 +133,7 @@ Status get_series(int dbkey, const char* objnam, int* range, char** strary, int*
 Status write_series(int dbkey, const char* objnam, int* range, char** strary, const int* misary, const int* lenary) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
-    for (const void* p : {static_cast<const void*>(strary), static_cast<const void*>(misary),
-                          static_cast<const void*>(lenary)})
-        CRQX_RETURN_IF_ERROR(api::not_null(p, "an array"));
+    CRQX_RETURN_IF_ERROR(api::all_not_null("an array", strary, misary, lenary));
     const int64_t n = t.span.count();
     std::vector<std::string> texts(static_cast<size_t>(n));
     for (int64_t i = 0; i < n; ++i) CRQX_RETURN_IF_ERROR(stored_text(strary[i], misary[i], lenary[i], &texts[i]));
@@ -150,18 +154,10 @@ Status lengths(int dbkey, const char* objnam, int* range, int* lenary, bool clas
 }
 
 Status get_strings(int dbkey, const char* objnam, int* range, char** strary, int* inlenary, int* outlenary) {
-    SeriesTarget t;
-    CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
-    for (const void* p : {static_cast<const void*>(strary), static_cast<const void*>(inlenary),
-                          static_cast<const void*>(outlenary)})
-        CRQX_RETURN_IF_ERROR(api::not_null(p, "an array"));
-    const int64_t n = t.span.count();
-    CRQX_RETURN_IF_ERROR(check_buffers(strary, n));
-    CRQX_RETURN_IF_ERROR(check_lengths(inlenary, n));
     std::vector<std::string> texts;
-    CRQX_RETURN_IF_ERROR(read_texts(t, &texts));
+    CRQX_RETURN_IF_ERROR(read_for_buffers(dbkey, objnam, range, strary, inlenary, outlenary, &texts));
     bool cut = false;
-    for (int64_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < texts.size(); ++i) {
         put_text(strary[i], inlenary[i], texts[i], &cut);
         outlenary[i] = static_cast<int>(texts[i].size());
     }

@@ -30,6 +30,13 @@ inline Status not_null(const void* pointer, const char* what) {
     return Status::Error(HNULLP, std::string(what) + " is a null pointer");
 }
 
+// HNULLP naming `what` when any of the pointers is null.
+template <typename... Pointers>
+Status all_not_null(const char* what, const Pointers*... pointers) {
+    for (const void* p : {static_cast<const void*>(pointers)...}) CRQX_RETURN_IF_ERROR(not_null(p, what));
+    return Status::OK();
+}
+
 // The open database `key`, or HBKEY.
 inline Status database(int key, store::Database** db) { return store::find_database(key, db); }
 

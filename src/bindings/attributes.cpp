@@ -1,6 +1,5 @@
 // Attributes by type code and by typed access.
 #include "crqx.h"
-#include "bindings/attributes_policies.h"
 #include "bindings/declare.h"
 
 namespace pyrqx {
@@ -21,13 +20,13 @@ const FunctionTable& attribute_functions() {
         // By type code: one library function per operation, the value's C
         // type chosen by the Python function.
         classic<qzvgtatt_f, GetByCode>("qzvgtatt_int", value<int>("dbkey"), text("objnam"),
-            inout<int>("atttyp"), text("attnam"), growable_wide<int>("value"),
+            inout<int>("atttyp"), text("attnam"), wide<int>("value"),
             value<int>("inlen"), inout<int>("outlen")),
         classic<qzvgtatt_f, GetByCode>("qzvgtatt_float", value<int>("dbkey"), text("objnam"),
-            inout<int>("atttyp"), text("attnam"), growable_wide<float>("value"),
+            inout<int>("atttyp"), text("attnam"), wide<float>("value"),
             value<int>("inlen"), inout<int>("outlen")),
         classic<qzvgtatt_f, GetByCode>("qzvgtatt_double", value<int>("dbkey"), text("objnam"),
-            inout<int>("atttyp"), text("attnam"), growable_wide<double>("value"),
+            inout<int>("atttyp"), text("attnam"), wide<double>("value"),
             value<int>("inlen"), inout<int>("outlen")),
         classic<qzvgtatt_f, GetByCode>("qzvgtatt_char", value<int>("dbkey"), text("objnam"),
             inout<int>("atttyp"), text("attnam"), bytes_cell("value"),

@@ -58,9 +58,12 @@ struct InOutCell {
     static bool store(State& s, PyObject* cell) { return cell_set(cell, to_python(s.value)); }
 };
 
-// In-out cell with 8 bytes of room whatever T is: for the untyped value
-// arguments of the typed families, where the library may store a wider type
-// than the member's.
+// In-out cell with 8 bytes of room whatever T is: the untyped value of the
+// typed attribute members, where the library stores the type the attribute's
+// code names. The getters also tell the library a length (inlen), so RoomFor
+// may grow the room on the heap (zero-filled, the converted value kept at its
+// start) to what that length promises. The value is read back from the start
+// of the room in T.
 template <typename T>
 struct WideCell {
     struct State {
@@ -68,7 +71,32 @@ struct WideCell {
             T value;
             double room;
         } u{};
+        char* grown = nullptr;
+        size_t grown_capacity = 0;
+
+        State() = default;
+        State(const State&) = delete;
+        State& operator=(const State&) = delete;
+        ~State() { std::free(grown); }
+
+        size_t capacity() const { return grown ? grown_capacity : sizeof u; }
+        void* where() { return grown ? static_cast<void*>(grown) : static_cast<void*>(&u); }
+
+        bool reserve(size_t wanted) {
+            if (wanted <= capacity()) return true;
+            char* bigger = static_cast<char*>(std::calloc(wanted, 1));
+            if (bigger == nullptr) {
+                PyErr_NoMemory();
+                return false;
+            }
+            std::memcpy(bigger, where(), capacity());
+            std::free(grown);
+            grown = bigger;
+            grown_capacity = wanted;
+            return true;
+        }
     };
+
     static bool load(State& s, PyObject* cell) {
         PyObject* item = cell_get(cell);
         if (item == nullptr) return false;
@@ -76,8 +104,12 @@ struct WideCell {
         Py_DECREF(item);
         return ok;
     }
-    static T* arg(State& s) { return &s.u.value; }
-    static bool store(State& s, PyObject* cell) { return cell_set(cell, to_python(s.u.value)); }
+    static T* arg(State& s) { return static_cast<T*>(s.where()); }
+    static bool store(State& s, PyObject* cell) {
+        T value;
+        std::memcpy(&value, s.where(), sizeof value);
+        return cell_set(cell, to_python(value));
+    }
 };
 
 // In-out string cell: element 0 encoded as UTF-8 into a buffer of its length
