@@ -46,10 +46,38 @@ make_venv() {
     local py="$1" dir="$2"
     shift 2
     if [[ ! -x "$dir/bin/python" ]]; then
+        echo "   virtual environment $dir"
         "$py" -m venv "$dir"
     fi
+    echo "   build tools into it: pip, cmake, ninja $*"
     "$dir/bin/python" -m pip install -q --disable-pip-version-check --upgrade pip
     "$dir/bin/python" -m pip install -q --disable-pip-version-check cmake ninja "$@"
+}
+
+# run_logged <what> <log file> <command...>: runs a long step with its output
+# in a log, printing every 30 seconds how long it has run and the log's last
+# line (for a build, ninja's [done/total] counter), and the log's tail if it
+# fails.
+run_logged() {
+    local what="$1" log="$2" start=$SECONDS pid rc=0
+    shift 2
+    echo "   $what (log: $log)"
+    "$@" >"$log" 2>&1 &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15; do
+            sleep 2
+            kill -0 "$pid" 2>/dev/null || break 2
+        done
+        printf '   ... %ds: %s\n' $((SECONDS - start)) "$(tail -n1 "$log" 2>/dev/null | cut -c1-100)"
+    done
+    wait "$pid" || rc=$?
+    if ((rc)); then
+        echo "   FAILED after $((SECONDS - start))s: $what; the end of $log:"
+        tail -n 60 "$log"
+        return "$rc"
+    fi
+    echo "   done in $((SECONDS - start))s"
 }
 
 # install_project <venv dir> [extras]: builds and installs pyrqx with libcrqx.
@@ -57,5 +85,8 @@ install_project() {
     local dir="$1" extras="${2:-}"
     local target="$ROOT"
     [[ -n "$extras" ]] && target="$ROOT[$extras]"
-    "$dir/bin/python" -m pip install -q --disable-pip-version-check "$target"
+    mkdir -p "$ROOT/build"
+    run_logged "pip install ${target#"$ROOT"} (compiles the engine and the module)" \
+        "$ROOT/build/install-$(basename "$dir").log" \
+        "$dir/bin/python" -m pip install -v --disable-pip-version-check "$target"
 }
