@@ -22,6 +22,15 @@
  *      function each (qzvrrng_f, qzvwrng_f, qzvrdfa_f, qzvwrmt_f, qzvgtatt_f,
  *      qzvsatt_f); their value arguments are untyped (void *) and the caller
  *      chooses the element type.
+ *  (7) Threads: the library keeps one session per process, and its state
+ *      (open databases, keys, searches, the last error) is guarded by no
+ *      lock. Call it from one thread at a time: several threads may use it
+ *      only when the caller serialises every call (the Python module does:
+ *      it holds the interpreter lock for the whole of each call). A call
+ *      that waits for another process's lock on a database waits at most the
+ *      BUSY_TIMEOUT option, and the calling thread is blocked that long.
+ *      A child process made by fork() must not use the parent's session;
+ *      it starts its own after the parent's session has ended, or exec()s.
  */
 #ifndef CRQX_H
 #define CRQX_H
