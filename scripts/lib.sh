@@ -7,9 +7,15 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Debian packages the build and the tests need.
 SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev)
 
+# What the Windows compile check (scripts/check-windows) needs besides.
+WINDOWS_CHECK_PACKAGES=(g++-mingw-w64-x86-64-posix)
+
+# ensure_system_packages [package...]: installs what is missing of the
+# packages named, by default SYSTEM_PACKAGES.
 ensure_system_packages() {
-    local missing=()
-    for pkg in "${SYSTEM_PACKAGES[@]}"; do
+    local missing=() wanted=("${SYSTEM_PACKAGES[@]}")
+    (($#)) && wanted=("$@")
+    for pkg in "${wanted[@]}"; do
         dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
     done
     if ((${#missing[@]})); then
