@@ -1,0 +1,241 @@
+"""Databases as context managers, objects as their items."""
+import os
+
+import pyrqx
+
+from . import _engine, _session
+from .errors import NotFoundError
+from .frequency import Frequency
+from .kinds import BASIS_NAMES, CLASS_NAMES, KINDS, OBSERVED_NAMES, code_of
+from .objects import Object
+
+# Access modes by letter: r read, w write (created when missing), u update
+# (must exist), x create (must not exist), n new (overwrites), s shared,
+# d direct (every change posted at once).
+MODES = {"r": pyrqx.HRMODE, "w": pyrqx.HWMODE, "u": pyrqx.HUMODE, "x": pyrqx.HCMODE,
+         "n": pyrqx.HOMODE, "s": pyrqx.HSMODE, "d": pyrqx.HDMODE}
+
+
+def open(path, mode="r"):  # noqa: A001 (the name users expect)
+    """Open a database file: ``with rqx.open("prices.db", "w") as db: ...``"""
+    return Database(path, mode)
+
+
+def work():
+    """A private database in memory, gone when closed."""
+    return Database(None, "work")
+
+
+class Database:
+    """An open database. As a context manager it posts on a normal exit
+    (writing modes) and closes; an exception leaves its changes unposted,
+    and closing discards them."""
+
+    def __init__(self, path, mode="r"):
+        if mode != "work" and mode not in MODES:
+            raise ValueError("mode must be one of %s, not %r" % (", ".join(MODES), mode))
+        self.path = None if path is None else os.fspath(path)
+        self.mode = mode
+        self._key = None
+        _session.acquire()
+        try:
+            key = [0]
+            if path is None:
+                _engine.classic(pyrqx.qzvopwk, key)
+            else:
+                _engine.classic(pyrqx.qzvopdb, key, [self.path], MODES[mode])
+            self._key = key[0]
+        except BaseException:
+            _session.release()
+            raise
+
+    @property
+    def key(self):
+        """The engine's key of this database, for pyrqx calls."""
+        if self._key is None:
+            raise ValueError("the database %s is closed" % (self.path or "(work)"))
+        return self._key
+
+    @property
+    def closed(self):
+        return self._key is None
+
+    # -- lifecycle -----------------------------------------------------------
+
+    def post(self):
+        """Make every change since the last post durable."""
+        _engine.classic(pyrqx.qzvpodb, self.key)
+
+    def restore(self):
+        """Discard every change since the last post."""
+        _engine.classic(pyrqx.qzvrsdb, self.key)
+
+    def pack(self):
+        """Compact the file (post or restore first)."""
+        _engine.classic(pyrqx.qzvpack, self.key)
+
+    def close(self):
+        """Close, discarding unposted changes (unless post-on-close is on).
+        Closing twice does nothing."""
+        if self._key is None:
+            return
+        key, self._key = self._key, None
+        try:
+            _engine.classic(pyrqx.qzvcldb, key)
+        finally:
+            _session.release()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, exc_type, exc, tb):
+        try:
+            if exc_type is None and not self.closed and self.mode != "r":
+                self.post()
+        finally:
+            self.close()
+        return False
+
+    # -- properties ----------------------------------------------------------
+
+    def _texts(self):
+        lengths = [0], [0]
+        _engine.classic(pyrqx.qzvglen, self.key, *lengths)
+        desc, doc = [" " * lengths[0][0]], [" " * lengths[1][0]]
+        _engine.classic(pyrqx.qzvgdba, self.key, *[[0] for _ in range(6)], desc, doc)
+        return desc[0], doc[0]
+
+    @property
+    def description(self):
+        return self._texts()[0]
+
+    @description.setter
+    def description(self, text):
+        _engine.classic(pyrqx.qzvddes, self.key, [text])
+
+    @property
+    def documentation(self):
+        return self._texts()[1]
+
+    @documentation.setter
+    def documentation(self, text):
+        _engine.classic(pyrqx.qzvddoc, self.key, [text])
+
+    # -- objects -------------------------------------------------------------
+
+    def __getitem__(self, name):
+        self._quick_info(name)  # raises NotFoundError (a KeyError) when absent
+        return Object(self, name)
+
+    def __contains__(self, name):
+        try:
+            self._quick_info(name)
+            return True
+        except NotFoundError:
+            return False
+
+    def __delitem__(self, name):
+        _engine.classic(pyrqx.qzvdlob, self.key, [name])
+
+    def __iter__(self):
+        return iter(self.list())
+
+    def __len__(self):
+        return len(self.list())
+
+    def _quick_info(self, name):
+        cells = [[0] for _ in range(5)]
+        _engine.extended(pyrqx.zavo_quick_info, self.key, [name], *cells)
+        return [c[0] for c in cells]
+
+    def list(self, pattern="*", cls=None):
+        """Names matching a wildcard (``?`` one character, ``*`` any run), in
+        name order; ``cls`` keeps one class ("series", "scalar", ...)."""
+        wild = [0]
+        only = 0 if cls is None else code_of(CLASS_NAMES, cls, "class")
+        _engine.extended(pyrqx.zavo_init_wildcard, self.key, wild, [pattern], only, [" "])
+        names = []
+        try:
+            while True:
+                room = pyrqx.HNAMLEN
+                name, outlen = [" " * room], [0]
+                cells = [[0] for _ in range(5)]
+                status = pyrqx.zavo_get_next_wildcard(wild[0], name, *cells, room, outlen)
+                if status == pyrqx.HNOOBJ:
+                    return names
+                _engine.check(status)
+                names.append(name[0])
+        finally:
+            pyrqx.zavo_free_wildcard(wild[0])
+
+    def create(self, name, type="precision", freq=None, cls=None, basis="undefined",
+               observed="undefined"):
+        """Create an object: a series when it has a frequency, else a scalar.
+        ``type`` is a kind name (precision, numeric, boolean, string, date,
+        namelist) or, for dates of a frequency, ``("date", freq)``."""
+        frequency = Frequency(freq) if freq is not None else None
+        class_code = code_of(CLASS_NAMES, cls or ("series" if frequency else "scalar"), "class")
+        _engine.classic(pyrqx.qzvnwob, self.key, [name], class_code,
+                        frequency.code if frequency else pyrqx.HUNDFX, type_code(type),
+                        code_of(BASIS_NAMES, basis, "basis"), code_of(OBSERVED_NAMES, observed, "observed"))
+        return Object(self, name)
+
+    def copy(self, name, new_name, to=None):
+        """Copy an object with its values and attributes, here or into ``to``."""
+        target = to if to is not None else self
+        _engine.classic(pyrqx.qzvcpob, self.key, target.key, [name], [new_name])
+        return Object(target, new_name)
+
+    def rename(self, name, new_name):
+        _engine.classic(pyrqx.qzvrnob, self.key, [name], [new_name])
+        return Object(self, new_name)
+
+    # -- values ----------------------------------------------------------------
+
+    def read(self, name, start=None, end=None, missing="nan"):
+        """A series as a pandas Series (see :func:`rqx.frames.read`)."""
+        from . import frames
+        return frames.read(self, name, start=start, end=end, missing=missing)
+
+    def write(self, name, data, start=None, freq=None, type=None, missing_as="NA"):
+        """Write a pandas Series, or a numpy array from ``start`` (see
+        :func:`rqx.frames.write`); creates the series when it is missing."""
+        from . import frames
+        return frames.write(self, name, data, start=start, freq=freq, type=type, missing_as=missing_as)
+
+    def values(self, name, start=None, end=None):
+        """The raw values as a numpy array, missing values as the engine's
+        codes (the fast path: no Python object per value)."""
+        from . import frames
+        return frames.read_array(self, name, start=start, end=end)
+
+    # -- the command language ----------------------------------------------------
+
+    def formula(self, name, source):
+        """Create a formula object computed from ``source``."""
+        _engine.extended(pyrqx.zavo_create_formula, self.key, [name], [source])
+        return Object(self, name)
+
+    def eval(self, expression, name="RESULT"):
+        """Evaluate an expression into a work database and read the result."""
+        with work() as scratch:
+            _engine.classic(pyrqx.qzvrmev, self.key, [expression], [""], scratch.key, [name])
+            return scratch.read(name)
+
+    def __repr__(self):
+        state = "closed" if self.closed else "mode %r" % self.mode
+        return "<rqx database %s, %s>" % (self.path or "(work)", state)
+
+
+def type_code(value):
+    """An object type from a kind name, a frequency for dates, or a code."""
+    if isinstance(value, int):
+        return value
+    if isinstance(value, tuple) and value[0] == "date":
+        return Frequency(value[1]).code
+    if value == "namelist":
+        return pyrqx.HNAMEL
+    if value in KINDS:
+        return KINDS[value].type_code
+    raise ValueError("unknown type %r (known: %s, namelist, or (\"date\", freq))"
+                     % (value, ", ".join(KINDS)))
