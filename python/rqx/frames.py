@@ -37,11 +37,13 @@ import pandas as pd
 import pyrqx
 
 from . import _bulk, _dates, _engine
-from .errors import NotFoundError, RangeError
+from .errors import RangeError, error_for
 from .frequency import Frequency
 from .kinds import KINDS, MISSING_NAMES, kind_of_type
 
-_REFERENCE_DAY = datetime.datetime(2000, 1, 3)  # a Monday: a period of every calendar
+# A Tuesday inside every span (the millisecond one is short): a period of
+# every calendar.
+_REFERENCE_DAY = datetime.datetime(2036, 1, 1)
 
 
 # -- indexes ---------------------------------------------------------------------
@@ -284,7 +286,7 @@ def read_array(db, name, start=None, end=None):
 def _infer_type(values, freq):
     dtype = getattr(values, "dtype", None)
     if isinstance(dtype, pd.PeriodDtype):
-        return Frequency(dtype.freq.freqstr if hasattr(dtype.freq, "freqstr") else str(dtype.freq)).code
+        return Frequency(pd.PeriodIndex(values).freqstr).code
     if dtype is None or dtype == object:
         sample = [v for v in values if not pd.isna(v)][:1]
         if sample and isinstance(sample[0], str):
@@ -374,6 +376,8 @@ def write(db, name, data, start=None, freq=None, type=None, missing_as="NA"):
             raise TypeError("start= is for arrays: a Series says where its values go")
         indexes = index_to_engine(frequency, data.index)
         values = data.array
+        if isinstance(values, pd.arrays.NumpyExtensionArray):
+            values = values.to_numpy()  # plain numpy dtypes: the array itself
     else:
         values = np.asarray(data) if not isinstance(data, (pd.api.extensions.ExtensionArray,)) else data
         if start is None:
@@ -392,7 +396,8 @@ def write_indexed(db, name, frequency, indexes, values, type=None, kinds=None, m
         db.create(name, type=wanted, freq=frequency)
     info, kind = _object_kind(db, name)
     if info[2] != frequency.code:
-        raise RangeError(pyrqx.HBFREQ, "%s is %s, the data %s" % (name, Frequency(info[2]).name, frequency.name))
+        raise error_for(pyrqx.HBFREQ, "%s is %s, the data %s" % (name, Frequency(info[2]).name,
+                                                                 frequency.name))
     raw = _to_raw(kind, info[1], values, _missing_codes(values, kinds, missing_as))
     for begin, stop in _runs(indexes):
         _write_raw(db, name, kind, info[1], frequency.code, int(indexes[begin]), raw[begin:stop])

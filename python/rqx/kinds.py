@@ -27,7 +27,8 @@ KINDS = {
         Kind("numeric", pyrqx.HNUMRC, "n", "float32", (pyrqx.FNUMNC(), pyrqx.FNUMND(), pyrqx.FNUMNA())),
         Kind("boolean", pyrqx.HBOOLN, "b", "int32", (pyrqx.FBOONC(), pyrqx.FBOOND(), pyrqx.FBOONA())),
         Kind("date", pyrqx.HDATE, "d", "int32", (pyrqx.FDATNC(), pyrqx.FDATND(), pyrqx.FDATNA())),
-        Kind("string", pyrqx.HSTRNG, None, "object", (pyrqx.FSTRNC(), pyrqx.FSTRND(), pyrqx.FSTRNA())),
+        Kind("string", pyrqx.HSTRNG, None, "object",
+             tuple(code().decode() for code in (pyrqx.FSTRNC, pyrqx.FSTRND, pyrqx.FSTRNA))),
     ]
 }
 _BY_CODE = {kind.type_code: kind for kind in KINDS.values()}
