@@ -3,7 +3,7 @@
     rqx ls DB [PATTERN]          names matching PATTERN (default *)
     rqx show DB NAME             properties, attributes, first and last values
     rqx dump DB NAME... [-o F]   values as CSV (or Parquet: -o x.parquet)
-    rqx load DB NAME FILE        values from CSV or Parquet into NAME
+    rqx load DB NAME FILE        values from CSV or Parquet into NAME (* every column)
     rqx plot DB NAME -o out.png  a chart (needs matplotlib: pip install pyrqx[plot])
 
 Exit status: 0 success, 1 the engine or a file failed, 2 bad usage. Messages
@@ -83,7 +83,12 @@ def _table_format(path):
 
 
 def _frame_of(db, names):
+    """One column per series; they must share a frequency to share rows."""
     import pandas as pd
+    frequencies = {name: db[name].frequency for name in names}
+    if len(set(frequencies.values())) > 1:
+        listed = ", ".join("%s %s" % (n, f.name if f else "(none)") for n, f in frequencies.items())
+        raise UsageError("the series have different frequencies (%s): dump them one by one" % listed)
     columns = {name: db.read(name) for name in _progress(names, "dump")}
     return pd.DataFrame(columns)
 
@@ -124,24 +129,34 @@ def _read_table(path):
 
 
 def cmd_load(args, out):
-    import pandas as pd
-    from .frames import position, write_indexed
     table = _read_table(args.file)
-    column = args.column or (args.name if args.name in table.columns else table.columns[0])
-    if column not in table.columns:
-        raise UsageError("no column %r in %s" % (column, args.file))
+    if args.name == "*":
+        targets = [(str(column), column) for column in table.columns]
+    else:
+        column = args.column or (args.name if args.name in table.columns else table.columns[0])
+        if column not in table.columns:
+            raise UsageError("no column %r in %s" % (column, args.file))
+        targets = [(args.name, column)]
     with open_database(args.db, "w") as db:
-        freq = args.freq or (db[args.name].frequency.name if args.name in db else None)
-        if freq is None:
-            raise UsageError("give --freq: %s does not exist yet" % args.name)
-        frequency = Frequency(freq)
-        labels = [str(label) for label in table.index]
-        indexes = [position(frequency, label) for label in _progress(labels, "load")]
-        values = table[column].replace("", None)
-        if args.type in (None, "precision", "numeric"):
-            values = pd.to_numeric(values, errors="raise")
-        write_indexed(db, args.name, frequency, indexes, pd.array(values), type=args.type)
-    out.write("loaded %d values into %s\n" % (len(indexes), args.name))
+        for name, column in _progress(targets, "load"):
+            count = _load_column(db, name, table, column, args)
+            out.write("loaded %d values into %s\n" % (count, name))
+
+
+def _load_column(db, name, table, column, args):
+    """One column into one series; the labels are the table's index."""
+    import pandas as pd
+    from .frames import labels_to_engine, write_indexed
+    freq = args.freq or (db[name].frequency.name if name in db else None)
+    if freq is None:
+        raise UsageError("give --freq: %s does not exist yet" % name)
+    frequency = Frequency(freq)
+    indexes = labels_to_engine(frequency, [str(label) for label in table.index])
+    values = table[column].replace("", None)
+    if args.type in (None, "precision", "numeric"):
+        values = pd.to_numeric(values, errors="raise")
+    write_indexed(db, name, frequency, indexes, pd.array(values), type=args.type)
+    return len(indexes)
 
 
 def cmd_plot(args, out):
@@ -195,7 +210,7 @@ def build_parser():
     dump.set_defaults(run=cmd_dump)
     load = verbs.add_parser("load", help="values from CSV or Parquet")
     load.add_argument("db")
-    load.add_argument("name")
+    load.add_argument("name", help="the series to fill; * loads every column under its own name")
     load.add_argument("file", help="a .csv (first column: period literals) or .parquet file; - for stdin")
     load.add_argument("--column", help="the column to load (default: NAME or the first)")
     load.add_argument("--freq", help="frequency of a new series (M, Q-DEC, MONTHLY, ...)")

@@ -112,6 +112,21 @@ def index_to_engine(freq, index):
                     % type(index).__name__)
 
 
+def labels_to_engine(freq, labels):
+    """Engine indexes of text labels: what pandas prints for periods
+    (2020-01, 2020Q1), the last days of an own index, case numbers, or the
+    engine's literals (2020M01)."""
+    alias = _periods_alias(freq)
+    try:
+        if alias is not None:
+            return index_to_engine(freq, pd.PeriodIndex(labels, freq=alias))
+        if freq.is_case:
+            return np.asarray([int(label) for label in labels], dtype=np.int64)
+        return index_to_engine(freq, pd.DatetimeIndex(labels))
+    except (ValueError, TypeError):
+        return np.asarray([position(freq, label) for label in labels], dtype=np.int64)
+
+
 def frequency_of(data, freq):
     """The frequency to write a Series in: given, of its PeriodIndex, or the
     one it was read with."""
