@@ -199,8 +199,12 @@ def missing_kinds(kind, raw):
         for at, text in enumerate(raw):
             result[at] = where.get(text, 0)
         return result
-    for i, code in enumerate(kind.missing):
-        result[raw == np.asarray(code, dtype=kind.numpy_type)] = i + 1
+    # The codes sit at the far negative end (NC < ND < NA): one comparison
+    # finds the few candidates, the three exact tests look only at those.
+    codes = np.asarray(kind.missing, dtype=kind.numpy_type)
+    candidates = np.flatnonzero(raw <= codes.max())
+    for i, code in enumerate(codes):
+        result[candidates[raw[candidates] == code]] = i + 1
     return result
 
 
