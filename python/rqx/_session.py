@@ -1,5 +1,9 @@
 """The engine's session: started when the package first needs it, ended when
 the last user lets go (only when the package started it)."""
+from __future__ import annotations
+
+from typing import Any, Callable, Dict, Tuple
+
 import pyrqx
 
 from . import _engine
@@ -7,7 +11,7 @@ from . import _engine
 _state = {"users": 0, "owned": False}
 
 # Session options by keyword, with how a Python value becomes option text.
-_OPTIONS = {
+_OPTIONS: Dict[str, Tuple[str, Callable[[Any], str]]] = {
     "busy_timeout": ("BUSY_TIMEOUT", str),
     "durability": ("DURABILITY", str),
     "post_on_close": ("POST_ON_CLOSE", lambda on: "YES" if on else "NO"),
@@ -32,7 +36,7 @@ def release():
         _engine.classic(pyrqx.qzvfin)
 
 
-def set_options(**options):
+def set_options(**options: Any) -> None:
     """Set session options: busy_timeout (ms), durability, post_on_close."""
     for keyword, value in options.items():
         if keyword not in _OPTIONS:
@@ -51,11 +55,11 @@ class Session:
     user (an open database, an outer block) still holds it.
     """
 
-    def __init__(self, **options):
+    def __init__(self, **options: Any) -> None:
         self._options = options
         self._entered = False
 
-    def __enter__(self):
+    def __enter__(self) -> "Session":
         acquire()
         self._entered = True
         try:
@@ -65,14 +69,13 @@ class Session:
             raise
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, *exc: Any) -> None:
         if self._entered:
             self._entered = False
             release()
-        return False
 
     @property
-    def version(self):
+    def version(self) -> float:
         """The engine's interface version."""
         version = [0.0]
         _engine.classic(pyrqx.qzvver, version)

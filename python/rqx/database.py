@@ -1,5 +1,8 @@
 """Databases as context managers, objects as their items."""
+from __future__ import annotations
+
 import os
+from typing import TYPE_CHECKING, Any, Iterator, List, Optional, Union
 
 import pyrqx
 
@@ -9,6 +12,9 @@ from .frequency import Frequency
 from .kinds import BASIS_NAMES, CLASS_NAMES, KINDS, OBSERVED_NAMES, code_of
 from .objects import Object
 
+if TYPE_CHECKING:
+    import numpy
+
 # Access modes by letter: r read, w write (created when missing), u update
 # (must exist), x create (must not exist), n new (overwrites), s shared,
 # d direct (every change posted at once).
@@ -16,12 +22,12 @@ MODES = {"r": pyrqx.HRMODE, "w": pyrqx.HWMODE, "u": pyrqx.HUMODE, "x": pyrqx.HCM
          "n": pyrqx.HOMODE, "s": pyrqx.HSMODE, "d": pyrqx.HDMODE}
 
 
-def open(path, mode="r"):  # noqa: A001 (the name users expect)
+def open(path: Union[str, "os.PathLike[str]"], mode: str = "r") -> "Database":  # noqa: A001
     """Open a database file: ``with rqx.open("prices.db", "w") as db: ...``"""
     return Database(path, mode)
 
 
-def work():
+def work() -> "Database":
     """A private database in memory, gone when closed."""
     return Database(None, "work")
 
@@ -31,7 +37,7 @@ class Database:
     (writing modes) and closes; an exception leaves its changes unposted,
     and closing discards them."""
 
-    def __init__(self, path, mode="r"):
+    def __init__(self, path: Optional[Union[str, "os.PathLike[str]"]], mode: str = "r") -> None:
         if mode != "work" and mode not in MODES:
             raise ValueError("mode must be one of %s, not %r" % (", ".join(MODES), mode))
         self.path = None if path is None else os.fspath(path)
@@ -50,31 +56,31 @@ class Database:
             raise
 
     @property
-    def key(self):
+    def key(self) -> int:
         """The engine's key of this database, for pyrqx calls."""
         if self._key is None:
             raise ValueError("the database %s is closed" % (self.path or "(work)"))
         return self._key
 
     @property
-    def closed(self):
+    def closed(self) -> bool:
         return self._key is None
 
     # -- lifecycle -----------------------------------------------------------
 
-    def post(self):
+    def post(self) -> None:
         """Make every change since the last post durable."""
         _engine.classic(pyrqx.qzvpodb, self.key)
 
-    def restore(self):
+    def restore(self) -> None:
         """Discard every change since the last post."""
         _engine.classic(pyrqx.qzvrsdb, self.key)
 
-    def pack(self):
+    def pack(self) -> None:
         """Compact the file (post or restore first)."""
         _engine.classic(pyrqx.qzvpack, self.key)
 
-    def close(self):
+    def close(self) -> None:
         """Close, discarding unposted changes (unless post-on-close is on).
         Closing twice does nothing."""
         if self._key is None:
@@ -85,16 +91,15 @@ class Database:
         finally:
             _session.release()
 
-    def __enter__(self):
+    def __enter__(self) -> "Database":
         return self
 
-    def __exit__(self, exc_type, exc, tb):
+    def __exit__(self, exc_type: Any, exc: Any, tb: Any) -> None:
         try:
             if exc_type is None and not self.closed and self.mode != "r":
                 self.post()
         finally:
             self.close()
-        return False
 
     # -- properties ----------------------------------------------------------
 
@@ -106,41 +111,41 @@ class Database:
         return desc[0], doc[0]
 
     @property
-    def description(self):
+    def description(self) -> str:
         return self._texts()[0]
 
     @description.setter
-    def description(self, text):
+    def description(self, text: str) -> None:
         _engine.classic(pyrqx.qzvddes, self.key, [text])
 
     @property
-    def documentation(self):
+    def documentation(self) -> str:
         return self._texts()[1]
 
     @documentation.setter
-    def documentation(self, text):
+    def documentation(self, text: str) -> None:
         _engine.classic(pyrqx.qzvddoc, self.key, [text])
 
     # -- objects -------------------------------------------------------------
 
-    def __getitem__(self, name):
+    def __getitem__(self, name: str) -> Object:
         self._quick_info(name)  # raises NotFoundError (a KeyError) when absent
         return Object(self, name)
 
-    def __contains__(self, name):
+    def __contains__(self, name: object) -> bool:
         try:
             self._quick_info(name)
             return True
         except NotFoundError:
             return False
 
-    def __delitem__(self, name):
+    def __delitem__(self, name: str) -> None:
         _engine.classic(pyrqx.qzvdlob, self.key, [name])
 
-    def __iter__(self):
+    def __iter__(self) -> Iterator[str]:
         return iter(self.list())
 
-    def __len__(self):
+    def __len__(self) -> int:
         return len(self.list())
 
     def _quick_info(self, name):
@@ -148,19 +153,18 @@ class Database:
         _engine.extended(pyrqx.zavo_quick_info, self.key, [name], *cells)
         return [c[0] for c in cells]
 
-    def list(self, pattern="*", cls=None):
+    def list(self, pattern: str = "*", cls: Optional[str] = None) -> List[str]:
         """Names matching a wildcard (``?`` one character, ``*`` any run), in
         name order; ``cls`` keeps one class ("series", "scalar", ...)."""
         wild = [0]
         only = 0 if cls is None else code_of(CLASS_NAMES, cls, "class")
         _engine.extended(pyrqx.zavo_init_wildcard, self.key, wild, [pattern], only, [" "])
-        names = []
+        names: List[str] = []
         try:
             while True:
                 room = pyrqx.HNAMLEN
                 name, outlen = [" " * room], [0]
-                cells = [[0] for _ in range(5)]
-                status = pyrqx.zavo_get_next_wildcard(wild[0], name, *cells, room, outlen)
+                status = pyrqx.zavo_get_next_wildcard(wild[0], name, [0], [0], [0], [0], [0], room, outlen)
                 if status == pyrqx.HNOOBJ:
                     return names
                 _engine.check(status)
@@ -168,8 +172,8 @@ class Database:
         finally:
             pyrqx.zavo_free_wildcard(wild[0])
 
-    def create(self, name, type="precision", freq=None, cls=None, basis="undefined",
-               observed="undefined"):
+    def create(self, name: str, type: Any = "precision", freq: Any = None, cls: Optional[str] = None,
+               basis: Union[str, int] = "undefined", observed: Union[str, int] = "undefined") -> Object:
         """Create an object: a series when it has a frequency, else a scalar.
         ``type`` is a kind name (precision, numeric, boolean, string, date,
         namelist) or, for dates of a frequency, ``("date", freq)``."""
@@ -180,30 +184,31 @@ class Database:
                         code_of(BASIS_NAMES, basis, "basis"), code_of(OBSERVED_NAMES, observed, "observed"))
         return Object(self, name)
 
-    def copy(self, name, new_name, to=None):
+    def copy(self, name: str, new_name: str, to: Optional["Database"] = None) -> Object:
         """Copy an object with its values and attributes, here or into ``to``."""
         target = to if to is not None else self
         _engine.classic(pyrqx.qzvcpob, self.key, target.key, [name], [new_name])
         return Object(target, new_name)
 
-    def rename(self, name, new_name):
+    def rename(self, name: str, new_name: str) -> Object:
         _engine.classic(pyrqx.qzvrnob, self.key, [name], [new_name])
         return Object(self, new_name)
 
     # -- values ----------------------------------------------------------------
 
-    def read(self, name, start=None, end=None, missing="nan"):
+    def read(self, name: str, start: Any = None, end: Any = None, missing: str = "nan") -> Any:
         """A series as a pandas Series (see :func:`rqx.frames.read`)."""
         from . import frames
         return frames.read(self, name, start=start, end=end, missing=missing)
 
-    def write(self, name, data, start=None, freq=None, type=None, missing_as="NA"):
+    def write(self, name: str, data: Any, start: Any = None, freq: Any = None, type: Any = None,
+              missing_as: str = "NA") -> Object:
         """Write a pandas Series, or a numpy array from ``start`` (see
         :func:`rqx.frames.write`); creates the series when it is missing."""
         from . import frames
         return frames.write(self, name, data, start=start, freq=freq, type=type, missing_as=missing_as)
 
-    def values(self, name, start=None, end=None):
+    def values(self, name: str, start: Any = None, end: Any = None) -> "numpy.ndarray[Any, Any]":
         """The raw values as a numpy array, missing values as the engine's
         codes (the fast path: no Python object per value)."""
         from . import frames
@@ -211,12 +216,12 @@ class Database:
 
     # -- the command language ----------------------------------------------------
 
-    def formula(self, name, source):
+    def formula(self, name: str, source: str) -> Object:
         """Create a formula object computed from ``source``."""
         _engine.extended(pyrqx.zavo_create_formula, self.key, [name], [source])
         return Object(self, name)
 
-    def eval(self, expression, name="RESULT"):
+    def eval(self, expression: str, name: str = "RESULT") -> Any:
         """Evaluate an expression into a work database and read the result."""
         with work() as scratch:
             _engine.classic(pyrqx.qzvrmev, self.key, [expression], [""], scratch.key, [name])

@@ -7,19 +7,23 @@ users handle differently; a status outside every family raises the base.
 Families that mean "no such thing" are also :class:`KeyError`, so a missing
 object behaves like a missing mapping key.
 """
+from __future__ import annotations
+
+from typing import Dict
+
 import pyrqx
 
 
 class Error(Exception):
     """A failure reported by the engine."""
 
-    def __init__(self, status, text=""):
+    def __init__(self, status: int, text: str = "") -> None:
         self.status = status
         self.status_name = _status_names().get(status, str(status))
         self.text = text
         super().__init__("%s (%s)" % (text or "the engine failed", self.status_name))
 
-    def __str__(self):
+    def __str__(self) -> str:
         return self.args[0]
 
 
@@ -87,7 +91,7 @@ def _build_classes():
 
 
 _CLASS_OF_STATUS = _build_classes()
-_NAMES = {}
+_NAMES: Dict[int, str] = {}
 
 
 def _status_names():
@@ -101,6 +105,6 @@ def _status_names():
     return _NAMES
 
 
-def error_for(status, text=""):
+def error_for(status: int, text: str = "") -> Error:
     """The exception for a status: its family's class, or the base class."""
     return _CLASS_OF_STATUS.get(status, Error)(status, text)

@@ -5,6 +5,10 @@ business, weekly, monthly, quarterly, annual and intraday units with their
 multiples) carry a pandas alias and the constant offset between the two
 numberings; the others are the package's own (see :mod:`rqx.frames`).
 """
+from __future__ import annotations
+
+from typing import Any, Optional
+
 import pyrqx
 
 from . import _engine
@@ -55,7 +59,7 @@ class Frequency:
 
     __slots__ = ("code", "base", "multiple")
 
-    def __init__(self, value):
+    def __init__(self, value: Any) -> None:
         if isinstance(value, Frequency):
             code = value.code
         elif isinstance(value, str):
@@ -64,17 +68,19 @@ class Frequency:
             code = int(value)
         base, multiple = [0], [0]
         _engine.classic(pyrqx.qzvufrq, code, base, multiple, [0], [0])
-        self.code, self.base, self.multiple = code, base[0], multiple[0]
+        self.code: int = code
+        self.base: int = base[0]
+        self.multiple: int = multiple[0]
 
     @property
-    def name(self):
+    def name(self) -> str:
         """The engine's name: MONTHLY, QUARTERLY(DECEMBER), 15 MINUTELY, ..."""
         text = _engine.read_text(
             lambda cell, room, outlen: pyrqx.zavo_type_to_string(self.code, cell, room, outlen))
         return text[len("DATE:"):] if text.startswith("DATE:") else text
 
     @property
-    def pandas_alias(self):
+    def pandas_alias(self) -> Optional[str]:
         """pandas' period alias (``"M"``, ``"Q-DEC"``, ``"15min"``), or None
         when pandas has no such periods."""
         if self.code in _ALIAS_OF_CODE:
@@ -84,21 +90,21 @@ class Frequency:
         return None
 
     @property
-    def is_case(self):
+    def is_case(self) -> bool:
         """An undated frequency: its indexes are case numbers."""
         return self.code == pyrqx.HCASEX
 
     @property
-    def is_intraday(self):
+    def is_intraday(self) -> bool:
         return self.base in _INTRADAY_ALIASES
 
-    def __eq__(self, other):
+    def __eq__(self, other: object) -> bool:
         return isinstance(other, Frequency) and other.code == self.code
 
-    def __hash__(self):
+    def __hash__(self) -> int:
         return hash(self.code)
 
-    def __repr__(self):
+    def __repr__(self) -> str:
         return "Frequency(%r)" % self.name
 
 

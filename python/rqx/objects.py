@@ -1,20 +1,26 @@
 """Objects of a database as Python objects: properties, texts, aliases and
 attributes. An :class:`Object` holds only its database and name; every
 property asks the engine, so it always tells the current state."""
+from __future__ import annotations
+
+import datetime
 import numbers
+from typing import TYPE_CHECKING, Any, List, Optional, Tuple
 
 import pyrqx
 
 from . import _dates, _engine
 from .errors import NotFoundError, NotSupportedError
 from .frequency import Frequency
+if TYPE_CHECKING:
+    from .database import Database
 from .kinds import BASIS_NAMES, CLASS_NAMES, OBSERVED_NAMES, TYPE_NAMES, code_of, kind_of_type
 
 
 class Object:
     """One object of a database, as ``db["GDP"]`` gives it."""
 
-    def __init__(self, db, name):
+    def __init__(self, db: "Database", name: str) -> None:
         self._db = db
         self._name = name
 
@@ -29,18 +35,18 @@ class Object:
         return [c[0] for c in cells]
 
     @property
-    def name(self):
+    def name(self) -> str:
         """The object's own name (an alias leads to it)."""
         return _engine.read_text(lambda cell, room, outlen: pyrqx.zavo_get_real_name(
             self._db.key, [self._name], cell, room, outlen))
 
     @property
-    def cls(self):
+    def cls(self) -> str:
         """series, scalar, formula, global name or global formula."""
         return CLASS_NAMES.get(self._info()[0], str(self._info()[0]))
 
     @property
-    def type(self):
+    def type(self) -> str:
         """precision, numeric, boolean, string, namelist, date (any int) or
         a frequency's name for dates of that frequency."""
         code = self._info()[1]
@@ -49,62 +55,62 @@ class Object:
         return "date:" + Frequency(code).name
 
     @property
-    def kind(self):
+    def kind(self) -> Any:
         """The value kind (rqx.kinds.KINDS row), None when it holds none."""
         return kind_of_type(self._info()[1])
 
     @property
-    def frequency(self):
+    def frequency(self) -> Optional[Frequency]:
         """The object's Frequency, None for an undated scalar."""
         code = self._info()[2]
         return Frequency(code) if code != pyrqx.HUNDFX else None
 
     @property
-    def span(self):
+    def span(self) -> Optional[Tuple[int, int]]:
         """(first, last) engine indexes of the stored observations, or None."""
         first, last = self._info()[3:5]
         return None if first == pyrqx.ZAVO_INDEX_ND() else (first, last)
 
     @property
-    def first(self):
+    def first(self) -> Optional[str]:
         """The first observation's literal (2020M07, 2020-07-31), or None."""
         span = self.span
         return _dates.literal_of(self._info()[2], span[0]) if span else None
 
     @property
-    def last(self):
+    def last(self) -> Optional[str]:
         """The last observation's literal, or None."""
         span = self.span
         return _dates.literal_of(self._info()[2], span[1]) if span else None
 
-    def __len__(self):
+    def __len__(self) -> int:
         span = self.span
         return span[1] - span[0] + 1 if span else 0
 
     @property
-    def basis(self):
+    def basis(self) -> Optional[str]:
         return BASIS_NAMES.get(self._info()[5])
 
     @basis.setter
-    def basis(self, value):
+    def basis(self, value: Any) -> None:
         _engine.classic(pyrqx.qzvsbas, self._db.key, [self._name], code_of(BASIS_NAMES, value, "basis"))
 
     @property
-    def observed(self):
+    def observed(self) -> Optional[str]:
         return OBSERVED_NAMES.get(self._info()[6])
 
     @observed.setter
-    def observed(self, value):
+    def observed(self, value: Any) -> None:
         _engine.classic(pyrqx.qzvsobs, self._db.key, [self._name],
                         code_of(OBSERVED_NAMES, value, "observed"))
 
     @property
-    def created(self):
+    def created(self) -> datetime.datetime:
         """When the object was created (UTC datetime, to the second)."""
         return _dates.stamp_of_seconds(self._info()[7])
 
     @property
-    def modified(self):
+    def modified(self) -> datetime.datetime:
         """When the object last changed (UTC datetime, to the second)."""
         return _dates.stamp_of_seconds(self._info()[8])
 
@@ -120,43 +126,43 @@ class Object:
         return desc[0], doc[0]
 
     @property
-    def description(self):
+    def description(self) -> str:
         return self._texts()[0]
 
     @description.setter
-    def description(self, text):
+    def description(self, text: str) -> None:
         _engine.classic(pyrqx.qzvsdes, self._db.key, [self._name], [text])
 
     @property
-    def documentation(self):
+    def documentation(self) -> str:
         return self._texts()[1]
 
     @documentation.setter
-    def documentation(self, text):
+    def documentation(self, text: str) -> None:
         _engine.classic(pyrqx.qzvsdoc, self._db.key, [self._name], [text])
 
     @property
-    def aliases(self):
+    def aliases(self) -> List[str]:
         """Other names of the object, as a list; assign a list to replace them."""
         return _split_names(_engine.read_text(lambda cell, room, outlen: _status_of(
             pyrqx.qzvgtali, self._db.key, [self._name], cell, room, outlen)))
 
     @aliases.setter
-    def aliases(self, names):
+    def aliases(self, names: List[str]) -> None:
         _engine.classic(pyrqx.qzvsali, self._db.key, [self._name], [",".join(names)])
 
     @property
-    def attrs(self):
+    def attrs(self) -> "Attributes":
         """The object's attributes: ``obj.attrs["SOURCE"] = "ONS"``."""
         return Attributes(self._db, self._name)
 
     # -- values --------------------------------------------------------------
 
-    def read(self, **options):
+    def read(self, **options: Any) -> Any:
         """The values as pandas (see Database.read)."""
         return self._db.read(self._name, **options)
 
-    def write(self, data, **options):
+    def write(self, data: Any, **options: Any) -> "Object":
         """Write values (see Database.write)."""
         return self._db.write(self._name, data, **options)
 
@@ -186,11 +192,11 @@ class Attributes:
     names and removes none, so this is not a full mapping.
     """
 
-    def __init__(self, db, name):
+    def __init__(self, db: "Database", name: str) -> None:
         self._db = db
         self._name = name
 
-    def type_code(self, attr):
+    def type_code(self, attr: str) -> int:
         """The attribute's type code (HPRECN, HSTRNG, a frequency, ...)."""
         atttyp = [pyrqx.HBOOLN]
         status = [0]
@@ -198,25 +204,25 @@ class Attributes:
         _engine.check(status, allowed=(pyrqx.HBATYP,))
         return atttyp[0]
 
-    def __getitem__(self, attr):
+    def __getitem__(self, attr: str) -> Any:
         code = self.type_code(attr)
         if code in _GETTERS:
             return _GETTERS[code](self, attr)
         freq, index = self.date(attr)
         return _dates.literal_of(freq.code, index)
 
-    def date(self, attr):
+    def date(self, attr: str) -> Tuple[Frequency, int]:
         """A date attribute as (Frequency, index)."""
         value, freq = [0], [0]
         _engine.extended(pyrqx.zavo_get_date_attribute, self._db.key, [self._name], [attr], value, freq)
         return Frequency(freq[0]), value[0]
 
-    def set_date(self, attr, freq, index):
+    def set_date(self, attr: str, freq: Any, index: int) -> None:
         """Set a date attribute: a period index of a frequency."""
         _engine.extended(pyrqx.zavo_set_date_attribute, self._db.key, [self._name], [attr], index,
                          Frequency(freq).code)
 
-    def __setitem__(self, attr, value):
+    def __setitem__(self, attr: str, value: Any) -> None:
         for accepts, setter in _SETTERS:
             if accepts(value):
                 _engine.extended(setter, self._db.key, [self._name], [attr], _setter_value(value))
@@ -224,20 +230,20 @@ class Attributes:
         raise TypeError("an attribute holds a bool, number, str or list of names, not %s"
                         % type(value).__name__)
 
-    def __contains__(self, attr):
+    def __contains__(self, attr: str) -> bool:
         try:
             self.type_code(attr)
             return True
         except NotFoundError:
             return False
 
-    def get(self, attr, default=None):
+    def get(self, attr: str, default: Any = None) -> Any:
         try:
             return self[attr]
         except NotFoundError:
             return default
 
-    def __delitem__(self, attr):
+    def __delitem__(self, attr: str) -> None:
         raise NotSupportedError(pyrqx.HNSUPP, "the engine keeps attributes until their object is deleted")
 
 

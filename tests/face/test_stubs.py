@@ -89,3 +89,17 @@ def test_mypy_checks_programs_against_the_stub(stub_folder):
     assert done.returncode == 1
     assert 'Argument 3 to "qzvopdb" has incompatible type "str"' in done.stdout
     assert 'Incompatible types in assignment (expression has type "int"' in done.stdout
+
+
+def test_the_package_is_typed_for_its_users(stub_folder):
+    program = os.path.join(stub_folder, "user.py")
+    with open(program, "w") as source:
+        source.write("import rqx\nwith rqx.open('x.db') as db:\n    names: list[str] = db.list('C*')\n"
+                     "    count: str = len(db['C'])\n")
+    done = mypy("mypy", "--no-incremental", "--disable-error-code", "import-untyped", "-p", "rqx",
+                folder=stub_folder)
+    assert done.returncode == 0, done.stdout
+    done = mypy("mypy", "--no-incremental", program, folder=stub_folder)
+    assert done.returncode == 1
+    assert done.stdout.count("error:") == 1, done.stdout
+    assert 'user.py:4: error: Incompatible types in assignment (expression has type "int"' in done.stdout
