@@ -14,13 +14,13 @@ functions take, so both can be used together.
 """
 from ._session import Session, set_options
 from .database import MODES, Database, open, work
-from .errors import (Error, ExistsError, FileError, LockedError, NameError_, NotFoundError,
+from .errors import (Error, ExistsError, FileError, LockedError, BadNameError, NotFoundError,
                      NotSupportedError, RangeError, ReadOnlyError, SessionError, TypeMismatchError)
 from .frequency import Frequency
 from .objects import Attributes, Object
 
 __all__ = [
     "Attributes", "Database", "Error", "ExistsError", "FileError", "Frequency", "LockedError", "MODES",
-    "NameError_", "NotFoundError", "NotSupportedError", "Object", "RangeError", "ReadOnlyError",
+    "BadNameError", "NotFoundError", "NotSupportedError", "Object", "RangeError", "ReadOnlyError",
     "Session", "SessionError", "TypeMismatchError", "open", "set_options", "work",
 ]

@@ -53,6 +53,19 @@ def read_text(call):
         return cell[0]
 
 
+def text_property(position, setter, doc):
+    """A description or documentation property of an owner whose
+    ``_texts()`` reads both texts and whose ``_target()`` gives the leading
+    arguments of ``setter`` (a database key, or a key and an object name)."""
+    def get(owner):
+        return owner._texts()[position]
+
+    def put(owner, text):
+        classic(setter, *owner._target(), [text])
+
+    return property(get, put, doc=doc)
+
+
 def cell(value):
     """A one-element list holding value: the module's in-out cell."""
     return [value]

@@ -110,21 +110,11 @@ class Database:
         _engine.classic(pyrqx.qzvgdba, self.key, *[[0] for _ in range(6)], desc, doc)
         return desc[0], doc[0]
 
-    @property
-    def description(self) -> str:
-        return self._texts()[0]
+    def _target(self) -> tuple:
+        return (self.key,)
 
-    @description.setter
-    def description(self, text: str) -> None:
-        _engine.classic(pyrqx.qzvddes, self.key, [text])
-
-    @property
-    def documentation(self) -> str:
-        return self._texts()[1]
-
-    @documentation.setter
-    def documentation(self, text: str) -> None:
-        _engine.classic(pyrqx.qzvddoc, self.key, [text])
+    description = _engine.text_property(0, pyrqx.qzvddes, "The database's description.")
+    documentation = _engine.text_property(1, pyrqx.qzvddoc, "The database's documentation.")
 
     # -- objects -------------------------------------------------------------
 

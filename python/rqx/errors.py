@@ -47,7 +47,7 @@ class RangeError(Error, ValueError):
     """A bad date, period, year, range or observation count."""
 
 
-class NameError_(Error, ValueError):
+class BadNameError(Error, ValueError):
     """A name the engine does not accept (object, attribute, pattern)."""
 
 
@@ -74,7 +74,7 @@ _FAMILIES = {
     LockedError: "HLOCKD HFUSE",
     ReadOnlyError: "HREADO",
     RangeError: "HBSRNG HBERNG HBNRNG HBRNG HBDATE HBYEAR HBPER HBDAY HBMONT HBTIME HBUNIT",
-    NameError_: "HBOBJT HNTOOLONG",
+    BadNameError: "HBOBJT HNTOOLONG",
     TypeMismatchError: "HBCLAS HBTYPE HBATYP HBFREQ HBBASI HBOBSV HBMISS HBADVAL",
     FileError: "HBFILE HNZVDB HBVER",
     NotSupportedError: "HNSUPP",

@@ -237,7 +237,7 @@ def to_pandas_values(kind, type_code, raw, absent):
     return _date_values(type_code, raw, absent)
 
 
-def _span(db, name, freq, start, end, info):
+def _span(freq, start, end, info):
     first = position(freq, start)
     last = position(freq, end)
     if first is None or last is None:
@@ -266,7 +266,7 @@ def read(db, name, start=None, end=None, missing="nan"):
     if info[2] == pyrqx.HUNDFX or info[0] == pyrqx.HSCALA:
         return _read_scalar(db, name, kind, info)
     freq = Frequency(info[2])
-    span = _span(db, name, freq, start, end, info)
+    span = _span(freq, start, end, info)
     first, last = span if span else (0, -1)
     raw = _read_raw(db, name, kind, freq.code, first, last) if span else np.empty(0, kind.numpy_type)
     codes = missing_kinds(kind, raw)
@@ -293,7 +293,7 @@ def read_array(db, name, start=None, end=None):
     engine's codes: straight from the engine into the array's memory."""
     info, kind = _object_kind(db, name)
     freq = Frequency(info[2])
-    span = _span(db, name, freq, start, end, info)
+    span = _span(freq, start, end, info)
     if span is None:
         return np.empty(0, dtype=kind.numpy_type)
     return _read_raw(db, name, kind, freq.code, *span)

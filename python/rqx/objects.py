@@ -125,21 +125,11 @@ class Object:
                          desc, lengths[0][0], [0], doc, lengths[1][0], [0])
         return desc[0], doc[0]
 
-    @property
-    def description(self) -> str:
-        return self._texts()[0]
+    def _target(self) -> tuple:
+        return (self._db.key, [self._name])
 
-    @description.setter
-    def description(self, text: str) -> None:
-        _engine.classic(pyrqx.qzvsdes, self._db.key, [self._name], [text])
-
-    @property
-    def documentation(self) -> str:
-        return self._texts()[1]
-
-    @documentation.setter
-    def documentation(self, text: str) -> None:
-        _engine.classic(pyrqx.qzvsdoc, self._db.key, [self._name], [text])
+    description = _engine.text_property(0, pyrqx.qzvsdes, "The object's description.")
+    documentation = _engine.text_property(1, pyrqx.qzvsdoc, "The object's documentation.")
 
     @property
     def aliases(self) -> List[str]:

@@ -54,7 +54,7 @@ def test_open_failures_raise_their_family(path, what, action, family, status):
 
 OBJECT_FAILURES = [
     ("name taken", lambda db: db.create("A", freq="M"), rqx.ExistsError, "HOEXI"),
-    ("bad name", lambda db: db.create("1BAD", freq="M"), rqx.NameError_, "HBOBJT"),
+    ("bad name", lambda db: db.create("1BAD", freq="M"), rqx.BadNameError, "HBOBJT"),
     ("no such object", lambda db: db["NOPE"], KeyError, "HNOOBJ"),
     ("delete missing", lambda db: db.__delitem__("NOPE"), rqx.NotFoundError, "HNOOBJ"),
     ("no such attribute", lambda db: db["A"].attrs["NOPE"], rqx.NotFoundError, "HBATTR"),
