@@ -134,3 +134,27 @@ def test_failures_exit_1_with_the_reason(filled, what, args, words):
 def test_help_exits_0():
     status, out, _ = run("--help")
     assert status == 0 and "dump" in out and "plot" in out
+
+
+class Terminal:
+    """A stderr that says it is a terminal and keeps what it is told."""
+
+    def __init__(self, tty):
+        self.tty, self.text = tty, ""
+
+    def isatty(self):
+        return self.tty
+
+    def write(self, text):
+        self.text += text
+
+    def flush(self):
+        pass
+
+
+@pytest.mark.parametrize("tty,count,drawn", [(True, 10, True), (False, 10, False), (True, 2, False)])
+def test_progress_is_drawn_on_terminals_for_long_work(tty, count, drawn):
+    from rqx.cli import _progress
+    stream = Terminal(tty)
+    assert list(_progress(range(count), "load", stream)) == list(range(count))
+    assert (("load [%s] %d/%d\n" % ("#" * 30, count, count)) in stream.text) == drawn

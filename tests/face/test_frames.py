@@ -120,11 +120,12 @@ def test_integers_are_stored_as_precision(db):
     ("numeric", [1.0, None, None, None]),
     ("boolean", [True, None, None, None]),
     ("string", ["x", None, None, None]),
+    (("date", "M"), [pd.Period("2020-05", "M"), None, None, None]),
 ])
 def test_missing_kinds_stay_apart_when_asked(db, kind, values):
     index = pd.period_range("2020-01", periods=4, freq="M")
-    frame = pd.DataFrame({"value": pd.array(values, dtype={"precision": "float64", "numeric": "float32",
-                                                            "boolean": "boolean", "string": "string"}[kind]),
+    dtypes = {"precision": "float64", "numeric": "float32", "boolean": "boolean", "string": "string"}
+    frame = pd.DataFrame({"value": pd.array(values, dtype=dtypes.get(kind, "period[M]")),
                           "missing": pd.Categorical([None, "NC", "ND", "NA"], categories=["NC", "ND", "NA"])},
                          index=index)
     db.write("M", frame, type=kind)
@@ -197,4 +198,18 @@ def test_write_then_read_gives_the_same_series(tmp_path_factory, values, start, 
     with rqx.open(path, "w") as db:
         db.write("H", series)
         back = db.read("H")
+    pd.testing.assert_series_equal(back, series, check_names=False)
+
+
+# Any text but NUL; texts equal to a missing code are the missing values.
+@settings(max_examples=40, deadline=None)
+@given(texts=st.lists(st.one_of(st.none(), st.text(st.characters(blacklist_categories=("Cs",),
+                                                                  blacklist_characters="\x00"))),
+                      min_size=1, max_size=20))
+def test_strings_survive_write_then_read(tmp_path_factory, texts):
+    path = str(tmp_path_factory.mktemp("s") / "s.db")
+    series = pd.Series(texts, index=pd.period_range("2020-01", periods=len(texts), freq="M"), dtype="string")
+    with rqx.open(path, "w") as db:
+        db.write("T", series)
+        back = db.read("T")
     pd.testing.assert_series_equal(back, series, check_names=False)
