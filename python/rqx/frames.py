@@ -102,6 +102,9 @@ def make_index(freq, first, last):
 def index_to_engine(freq, index):
     """Engine indexes of a pandas index in the series' frequency."""
     if isinstance(index, pd.PeriodIndex):
+        if Frequency(index.freqstr) != freq:
+            raise error_for(pyrqx.HBFREQ, "the index is %s, the series %s"
+                            % (Frequency(index.freqstr).name, freq.name))
         return ordinals_to_engine(freq, index.asi8, index.freqstr)
     if freq.is_case:
         return np.asarray(index, dtype=np.int64)
@@ -329,7 +332,10 @@ def _to_raw(kind, type_code, values, codes):
         return [str(v) if keep else kind.missing[c - 1] for v, keep, c in zip(values, present, codes)]
     raw = np.empty(len(codes), dtype=kind.numpy_type)
     if kind.name in ("precision", "numeric"):
-        numbers = np.asarray(pd.array(values).to_numpy(dtype="float64", na_value=np.nan))
+        if isinstance(values, np.ndarray) and values.dtype.kind in "fiu":
+            numbers = values.astype(np.float64, copy=False)
+        else:
+            numbers = np.asarray(pd.array(values).to_numpy(dtype="float64", na_value=np.nan))
         if pd.api.types.is_integer_dtype(getattr(values, "dtype", None)):
             ints = np.asarray(values)[present]
             if ints.size and np.abs(ints.astype(np.float64)).max() > 2 ** 53:
@@ -386,6 +392,9 @@ def write(db, name, data, start=None, freq=None, type=None, missing_as="NA"):
     """
     kinds = None
     if isinstance(data, pd.DataFrame):
+        if "value" not in data.columns:
+            raise TypeError("a DataFrame to write has the columns value and missing, as "
+                            "read(..., missing='keep') gives; write a Series for one column")
         frame = data
         kinds, data = frame.get("missing"), pd.Series(frame["value"], name=name)
         data.attrs.update(frame.attrs)

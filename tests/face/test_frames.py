@@ -165,6 +165,15 @@ def test_frequency_mismatch_is_refused(db):
         db.write("F", pd.Series([1.0], index=pd.period_range("2020", periods=1, freq="Y-DEC")))
 
 
+def test_index_of_another_frequency_is_refused(db):
+    months = pd.Series([1.0], index=pd.period_range("2020-01", periods=1, freq="M"))
+    with pytest.raises(rqx.TypeMismatchError, match="the index is ANNUAL"):
+        db.write("X", pd.Series([1.0], index=pd.period_range("2020", periods=1, freq="Y-DEC")), freq="M")
+    with pytest.raises(TypeError, match="columns value and missing"):
+        db.write("X", pd.DataFrame({"a": months}))
+    assert "X" not in db
+
+
 def test_write_needs_to_know_where(db):
     with pytest.raises(TypeError, match="start="):
         db.write("X", np.zeros(3), freq="M")
