@@ -232,7 +232,7 @@ def main(argv=None, out=None):
         args.run(args, out)
     except UsageError as error:
         return _fail("%s (see rqx --help)" % error, 2)
-    except (errors.Error, OSError, ValueError, TypeError) as error:
+    except (errors.Error, OSError, ValueError, TypeError, ImportError) as error:
         return _fail(str(error), 1)
     except KeyboardInterrupt:
         return _fail("interrupted", 130)

@@ -188,21 +188,19 @@ class Database:
 
     def read(self, name: str, start: Any = None, end: Any = None, missing: str = "nan") -> Any:
         """A series as a pandas Series (see :func:`rqx.frames.read`)."""
-        from . import frames
-        return frames.read(self, name, start=start, end=end, missing=missing)
+        return _frames().read(self, name, start=start, end=end, missing=missing)
 
     def write(self, name: str, data: Any, start: Any = None, freq: Any = None, type: Any = None,
               missing_as: str = "NA") -> Object:
         """Write a pandas Series, or a numpy array from ``start`` (see
         :func:`rqx.frames.write`); creates the series when it is missing."""
-        from . import frames
-        return frames.write(self, name, data, start=start, freq=freq, type=type, missing_as=missing_as)
+        return _frames().write(self, name, data, start=start, freq=freq, type=type,
+                               missing_as=missing_as)
 
     def values(self, name: str, start: Any = None, end: Any = None) -> "numpy.ndarray[Any, Any]":
         """The raw values as a numpy array, missing values as the engine's
         codes (the fast path: no Python object per value)."""
-        from . import frames
-        return frames.read_array(self, name, start=start, end=end)
+        return _frames().read_array(self, name, start=start, end=end)
 
     # -- the command language ----------------------------------------------------
 
@@ -220,6 +218,16 @@ class Database:
     def __repr__(self):
         state = "closed" if self.closed else "mode %r" % self.mode
         return "<rqx database %s, %s>" % (self.path or "(work)", state)
+
+
+def _frames() -> Any:
+    """The pandas and numpy half of the package, loaded when first used."""
+    try:
+        from . import frames
+    except ImportError as error:
+        raise ImportError("reading and writing values needs numpy and pandas: "
+                          "pip install 'pyrqx[frames]' (%s)" % error) from error
+    return frames
 
 
 def type_code(value):

@@ -1,5 +1,7 @@
 """Sessions, databases, objects and attributes through the package."""
 import datetime
+import subprocess
+import sys
 
 import pytest
 
@@ -208,3 +210,22 @@ def test_language_features_report_the_engine_status(db):
             action()
         except rqx.NotSupportedError as error:
             assert error.status_name == "HNSUPP"
+
+
+def test_the_package_works_without_pandas(path):
+    """Without the frames extra everything but values works, and values say
+    what to install."""
+    program = (
+        "import sys\n"
+        "sys.modules['pandas'] = sys.modules['numpy'] = None\n"
+        "import rqx\n"
+        "with rqx.open(%r, 'w') as db:\n"
+        "    db.create('A', freq='M').attrs['X'] = 1.5\n"
+        "    assert db.list() == ['A'] and db['A'].attrs['X'] == 1.5\n"
+        "    try:\n"
+        "        db.read('A')\n"
+        "    except ImportError as error:\n"
+        "        print(error)\n" % path)
+    done = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    assert "pip install 'pyrqx[frames]'" in done.stdout
