@@ -1,0 +1,6 @@
+# The accelerator (python/accel/bulk.c): values between the engine and buffers.
+from typing import Any
+
+def get(kind: str, dbkey: int, name: bytes, freq: int, first: int, last: int, buffer: Any) -> int: ...
+def put(kind: str, dbkey: int, name: bytes, freq: int, first: int, last: int, buffer: Any,
+        value_type: int = ...) -> int: ...
