@@ -1,5 +1,6 @@
 // The session functions of the C interface.
 #include "api/api.h"
+#include "store/registry.h"
 #include "crqx.h"
 
 using namespace crqx;
@@ -24,7 +25,10 @@ void qzvini(int* status) {
 
 void qzvfin(int* status) {
     set_status(status, guarded("qzvfin", [] {
-        if (!session::end()) return api::fail("qzvfin", HNINIT, "no session is running");
+        if (!session::active()) return api::fail("qzvfin", HNINIT, "no session is running");
+        // The databases end with the session, posted first when post-on-close is set.
+        store::close_all(session::post_on_close());
+        session::end();
         return static_cast<int>(HSUCC);
     }));
 }
