@@ -70,7 +70,7 @@ inline Status text_out(char* buffer, size_t capacity, const std::string& text, c
 // The capacity that a length argument promises: `length` bytes plus the
 // terminator; HBLEN when negative.
 inline Status capacity_from_length(int length, size_t* capacity) {
-    if (length < 0) return Status::Error(HBLEN, "a buffer length must not be negative");
+    if (length < 0) return Status::Error(HBLEN, "buffer length " + std::to_string(length) + " is negative");
     *capacity = static_cast<size_t>(length) + 1;
     return Status::OK();
 }

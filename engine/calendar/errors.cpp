@@ -1,0 +1,91 @@
+#include "calendar/errors.h"
+
+namespace crqx::calendar {
+
+namespace {
+
+std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+}  // namespace
+
+std::string frequency_label(int code) {
+  const std::string name = frequency_name(code);
+  return name.empty() ? "frequency " + std::to_string(code) : name;
+}
+
+Status bad_frequency(int code) {
+  return Status::Error(HBFREQ, std::to_string(code) + " is not a valid frequency");
+}
+
+Status no_calendar(const Frequency& f) {
+  return Status::Error(HBFREQ, frequency_label(f.code) + " has no calendar (its indexes are case numbers)");
+}
+
+Status not_a_date(const Frequency& f, int64_t index) {
+  return Status::Error(HBDATE, "index " + std::to_string(index) + " is not a date of " + frequency_label(f.code) +
+                                   " (missing, or outside its span)");
+}
+
+Status no_period_holds(const Frequency& f, const std::string& point) {
+  return Status::Error(HBDATE, point + " falls in no single period of " + frequency_label(f.code));
+}
+
+Status bad_year(int64_t year) { return Status::Error(HBYEAR, "year " + std::to_string(year) + " is outside 1..9999"); }
+
+Status bad_month(int64_t month) {
+  return Status::Error(HBMONT, "month " + std::to_string(month) + " is outside 1..12");
+}
+
+Status bad_day(int year, int month, int day) {
+  return Status::Error(HBDAY, "day " + std::to_string(day) + " is not in month " + std::to_string(month) + " of " +
+                                  std::to_string(year));
+}
+
+Status bad_time(int hour, int minute, int second, int millisecond) {
+  return Status::Error(HBTIME, "time " + std::to_string(hour) + ":" + std::to_string(minute) + ":" +
+                                   std::to_string(second) + "." + std::to_string(millisecond) +
+                                   " is not a time of day (00:00:00.000..23:59:59.999)");
+}
+
+Status bad_period(const Frequency& f, int64_t year, int64_t period) {
+  return Status::Error(HBPER, "year " + std::to_string(year) + " of " + frequency_label(f.code) + " has no period " +
+                                  std::to_string(period));
+}
+
+Status count_too_large(int64_t count) {
+  return Status::Error(HBPER, "the count " + std::to_string(count) + " passes 32 bits");
+}
+
+Status bad_relate(int relate) {
+  return Status::Error(HBREL, "relate " + std::to_string(relate) + " is not HBEFOR, HAFTER or HCONT");
+}
+
+Status bad_select(int select) {
+  return Status::Error(HBSEL, "select " + std::to_string(select) + " is not HBEGIN, HEND or HINTVL");
+}
+
+Status bad_fiscal_month(int end_month) {
+  return Status::Error(HBFMON, "fiscal year end month " + std::to_string(end_month) + " is outside 1..12");
+}
+
+Status bad_fiscal_label(int label) {
+  return Status::Error(HBFLAB, "fiscal label " + std::to_string(label) + " is not HFYFST, HFYLST or HFYAUT");
+}
+
+Status bad_century(int century) {
+  return Status::Error(HBYEAR, "century " + std::to_string(century) + " is not 0, 1..99 or a year 100..9999");
+}
+
+Status not_a_literal(const Frequency& f, std::string_view text) {
+  return Status::Error(HBDATE, quoted(text) + " is not a date literal of " + frequency_label(f.code));
+}
+
+Status bad_picture(std::string_view image, const std::string& why) {
+  return Status::Error(HBADVAL, "picture " + quoted(image) + " is malformed: " + why);
+}
+
+Status not_in_picture(std::string_view text, std::string_view image, const std::string& why) {
+  return Status::Error(HBDATE, quoted(text) + " does not follow the picture " + quoted(image) + ": " + why);
+}
+
+}  // namespace crqx::calendar
