@@ -6,6 +6,11 @@ namespace {
 
 std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
+// A code argument that is none of the codes it may be.
+Status not_one_of(int status, const char* what, int value, const char* allowed) {
+  return Status::Error(status, std::string(what) + " " + std::to_string(value) + " is not " + allowed);
+}
+
 }  // namespace
 
 std::string frequency_label(int code) {
@@ -56,21 +61,15 @@ Status count_too_large(int64_t count) {
   return Status::Error(HBPER, "the count " + std::to_string(count) + " passes 32 bits");
 }
 
-Status bad_relate(int relate) {
-  return Status::Error(HBREL, "relate " + std::to_string(relate) + " is not HBEFOR, HAFTER or HCONT");
-}
+Status bad_relate(int relate) { return not_one_of(HBREL, "relate", relate, "HBEFOR, HAFTER or HCONT"); }
 
-Status bad_select(int select) {
-  return Status::Error(HBSEL, "select " + std::to_string(select) + " is not HBEGIN, HEND or HINTVL");
-}
+Status bad_select(int select) { return not_one_of(HBSEL, "select", select, "HBEGIN, HEND or HINTVL"); }
 
 Status bad_fiscal_month(int end_month) {
-  return Status::Error(HBFMON, "fiscal year end month " + std::to_string(end_month) + " is outside 1..12");
+  return not_one_of(HBFMON, "fiscal year end month", end_month, "a month HFYJAN..HFYDEC");
 }
 
-Status bad_fiscal_label(int label) {
-  return Status::Error(HBFLAB, "fiscal label " + std::to_string(label) + " is not HFYFST, HFYLST or HFYAUT");
-}
+Status bad_fiscal_label(int label) { return not_one_of(HBFLAB, "fiscal label", label, "HFYFST, HFYLST or HFYAUT"); }
 
 Status bad_century(int century) {
   return Status::Error(HBYEAR, "century " + std::to_string(century) + " is not 0, 1..99 or a year 100..9999");
