@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -147,6 +148,21 @@ TEST_F(StoreTest, SecondWriterIsRefusedNotBlockedForever) {
     EXPECT_EQ(HLOCKD, insert(*shared, "blocked"));
     first->close(false);
     EXPECT_EQ(HSUCC, insert(*shared, "free"));
+}
+
+TEST_F(StoreTest, WaitsForALockAsLongAsItsOptionsSay) {
+    open(Mode::Create)->close(true);
+    auto first = open(Mode::Update);
+    for (int wait_ms : {0, 400}) {
+        std::unique_ptr<Store> second;
+        const auto start = std::chrono::steady_clock::now();
+        Status st = store::open_store(path_, Mode::Update, {wait_ms, store::Durability::Process}, &second);
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(HFUSE, st.code()) << wait_ms;
+        EXPECT_GE(waited, wait_ms);
+        EXPECT_LT(waited, wait_ms + 1000) << "waited for another timeout than the one given";
+    }
 }
 
 TEST_F(StoreTest, SharedWritersTakeTurnsBetweenPosts) {
