@@ -1,13 +1,14 @@
-// How the storage and object entry points run: inside the guard, only in a
-// running session, and with the engine's Status turned into the C status
-// (and the last-error text) in this one place.
+// How the entry points run: inside the guard, only in a running session,
+// and with the engine's Status turned into the C status (and the last-error
+// text) in this one place; the one null-pointer check; databases opened
+// with the session's options.
 #pragma once
 
 #include <string>
 
 #include "api/api.h"
-#include "store/registry.h"
 #include "core/status.h"
+#include "store/registry.h"
 
 namespace crqx {
 namespace api {
