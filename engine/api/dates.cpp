@@ -3,7 +3,6 @@
 // classic and extended forms share; a body checks its pointers, asks the
 // calendar room, and stores results only on success (the calendar leaves
 // its outputs alone when it fails, so they can be the caller's own).
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -14,6 +13,7 @@
 #include "calendar/errors.h"
 #include "calendar/literal.h"
 #include "calendar/picture.h"
+#include "calendar/range.h"
 #include "crqx.h"
 
 using namespace crqx;
@@ -30,35 +30,13 @@ Fiscal fiscal(int end_month, int label) { return Fiscal{end_month, label}; }
 
 // ---- ranges ----
 
-Status range_bound(int status, const Frequency& f, int64_t index) {
-  const char* which = status == HBSRNG ? "starts" : "ends";
-  return Status::Error(status, std::string("the range ") + which + " at " + std::to_string(index) +
-                                   ", no date of " + frequency_label(f.code));
-}
-
-Status fill_range(const Frequency& f, int64_t first, int64_t last, int* range, int* numobs) {
-  if (!in_span(f, first)) return range_bound(HBSRNG, f, first);
-  if (!in_span(f, last)) return range_bound(HBERNG, f, last);
-  if (last < first)
-    return Status::Error(HBRNG, "the range ends at " + std::to_string(last) + ", before its start " +
-                                    std::to_string(first));
-  if (last - first + 1 > INT32_MAX)
-    return Status::Error(HBNRNG, "the range holds " + std::to_string(last - first + 1) +
-                                     " observations, more than 2147483647");
+// Stores a range into the caller's [frequency, first, last] array; always OK.
+Status store_range(const Frequency& f, const IndexRange& r, int* range, int* numobs) {
   range[CRQX_RANGE_FREQ] = f.code;
-  range[CRQX_RANGE_FIRST] = static_cast<int>(first);
-  range[CRQX_RANGE_LAST] = static_cast<int>(last);
-  if (numobs) *numobs = static_cast<int>(last - first + 1);
+  range[CRQX_RANGE_FIRST] = r.first;
+  range[CRQX_RANGE_LAST] = r.last;
+  if (numobs) *numobs = r.numobs();
   return Status::OK();
-}
-
-// One end of a range given as year/period; a case frequency takes the
-// period as its case number. Failures become `status` (HBSRNG or HBERNG).
-Status range_end(const Frequency& f, int year, int period, const Fiscal& fy, int status, int32_t& index) {
-  Status s = is_dated(f) ? year_period_to_index(f, year, period, fy, index) : check_index(f, period);
-  if (!is_dated(f) && s.ok()) index = period;
-  if (s.ok()) return s;
-  return Status::Error(status, std::string(status == HBSRNG ? "start" : "end") + " of the range: " + s.message());
 }
 
 Status range_from_periods(int freq, const int* syear, const int* sprd, const int* eyear, const int* eprd,
@@ -68,39 +46,37 @@ Status range_from_periods(int freq, const int* syear, const int* sprd, const int
   CRQX_RETURN_IF_ERROR(check_fiscal(fy));
   Frequency f;
   CRQX_RETURN_IF_ERROR(frequency_of(freq, f));
-  int32_t first = 0, last = 0;
-  CRQX_RETURN_IF_ERROR(range_end(f, *syear, *sprd, fy, HBSRNG, first));
-  CRQX_RETURN_IF_ERROR(range_end(f, *eyear, *eprd, fy, HBERNG, last));
-  return fill_range(f, first, last, range, numobs);
+  IndexRange r;
+  CRQX_RETURN_IF_ERROR(range_of_periods(f, *syear, *sprd, *eyear, *eprd, fy, r));
+  return store_range(f, r, range, numobs);
 }
 
 Status range_from_indexes(int* range, int freq, int start, int end) {
   CRQX_RETURN_IF_ERROR(not_null(range, "range"));
   Frequency f;
   CRQX_RETURN_IF_ERROR(frequency_of(freq, f));
-  return fill_range(f, start, end, range, nullptr);
+  IndexRange r;
+  CRQX_RETURN_IF_ERROR(range_of_indexes(f, start, end, r));
+  return store_range(f, r, range, nullptr);
 }
 
-// `numobs` observations from `anchor` on (direction 1: anchor is the start)
-// or up to it (direction -1: anchor is the end).
-Status range_from_count(int* range, int freq, int anchor, int numobs, int direction) {
+Status range_from_count(int* range, int freq, int anchor, Anchor which, int numobs) {
   CRQX_RETURN_IF_ERROR(not_null(range, "range"));
   Frequency f;
   CRQX_RETURN_IF_ERROR(frequency_of(freq, f));
-  if (!in_span(f, anchor)) return range_bound(direction > 0 ? HBSRNG : HBERNG, f, anchor);
-  const int64_t other = int64_t{anchor} + direction * (int64_t{numobs} - 1);
-  if (numobs < 1 || !in_span(f, other))
-    return Status::Error(HBNRNG, "numobs " + std::to_string(numobs) + " from index " + std::to_string(anchor) +
-                                     " is below 1 or runs out of the span of " + frequency_label(f.code));
-  return fill_range(f, std::min<int64_t>(anchor, other), std::max<int64_t>(anchor, other), range, nullptr);
+  IndexRange r;
+  CRQX_RETURN_IF_ERROR(range_of_count(f, anchor, which, numobs, r));
+  return store_range(f, r, range, nullptr);
 }
 
 Status range_numobs(int* range, int* numobs) {
   CRQX_RETURN_IF_ERROR(not_null(range, "range", numobs, "numobs"));
   Frequency f;
   CRQX_RETURN_IF_ERROR(frequency_of(range[CRQX_RANGE_FREQ], f));
-  int scratch[CRQX_RANGE_SIZE];
-  return fill_range(f, range[CRQX_RANGE_FIRST], range[CRQX_RANGE_LAST], scratch, numobs);
+  IndexRange r;
+  CRQX_RETURN_IF_ERROR(range_of_indexes(f, range[CRQX_RANGE_FIRST], range[CRQX_RANGE_LAST], r));
+  *numobs = r.numobs();
+  return Status::OK();
 }
 
 // ---- dates, days and times ----
@@ -351,11 +327,11 @@ int zavo_init_range_from_indexes(int* range, int freq, int start, int end) {
 }
 
 int zavo_init_range_from_start_numobs(int* range, int freq, int start, int numobs) {
-  return run("zavo_init_range_from_start_numobs", [&] { return range_from_count(range, freq, start, numobs, 1); });
+  return run("zavo_init_range_from_start_numobs", [&] { return range_from_count(range, freq, start, Anchor::Start, numobs); });
 }
 
 int zavo_init_range_from_end_numobs(int* range, int freq, int end, int numobs) {
-  return run("zavo_init_range_from_end_numobs", [&] { return range_from_count(range, freq, end, numobs, -1); });
+  return run("zavo_init_range_from_end_numobs", [&] { return range_from_count(range, freq, end, Anchor::End, numobs); });
 }
 
 int zavo_get_range_numobs(int* range, int* numobs) {
