@@ -1,7 +1,6 @@
 // The attribute functions of the C interface: the classic ones, where a type
 // code says what the caller's value buffer holds, and the typed ones.
 #include <cstring>
-#include <initializer_list>
 
 #include "api/status_report.h"
 #include "attributes/attributes.h"
@@ -16,13 +15,8 @@ using store::Database;
 
 namespace {
 
-Status all_present(std::initializer_list<const void*> pointers) {
-    for (const void* p : pointers) CRQX_RETURN_IF_ERROR(api::not_null(p, "an argument"));
-    return Status::OK();
-}
-
 Status read(int dbkey, const char* objnam, const char* attnam, AttributeRecord* record) {
-    CRQX_RETURN_IF_ERROR(all_present({objnam, attnam}));
+    CRQX_RETURN_IF_ERROR(api::not_null(objnam, "objnam", attnam, "attnam"));
     Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
     return attributes::get_attribute(*db, objnam, attnam, record);
@@ -34,7 +28,7 @@ Status read_kind(int dbkey, const char* objnam, const char* attnam, int type, At
 }
 
 Status write(int dbkey, const char* objnam, const char* attnam, AttributeRecord value) {
-    CRQX_RETURN_IF_ERROR(all_present({objnam, attnam}));
+    CRQX_RETURN_IF_ERROR(api::not_null(objnam, "objnam", attnam, "attnam"));
     Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
     value.name = attnam;
@@ -113,7 +107,7 @@ extern "C" {
 void qzvgtatt_f(int* status, int dbkey, char* objnam, int* atttyp, char* attnam, void* value, int inlen,
                 int* outlen) {
     set_status(status, run("qzvgtatt_f", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({atttyp, value, outlen}));
+        CRQX_RETURN_IF_ERROR(api::not_null(atttyp, "atttyp", value, "value", outlen, "outlen"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(read(dbkey, objnam, attnam, &r));
         int wanted = *atttyp;
@@ -126,7 +120,7 @@ void qzvgtatt_f(int* status, int dbkey, char* objnam, int* atttyp, char* attnam,
 
 void qzvsatt_f(int* status, int dbkey, char* objnam, int atttyp, char* attnam, void* value) {
     set_status(status, run("qzvsatt_f", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(classic_record(atttyp, value, &r));
         return write(dbkey, objnam, attnam, r);
@@ -135,7 +129,7 @@ void qzvsatt_f(int* status, int dbkey, char* objnam, int atttyp, char* attnam, v
 
 void qzvlatt(int* status, int dbkey, char* objnam, int atttyp, char* attnam, int* attlen) {
     set_status(status, run("qzvlatt", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({attlen}));
+        CRQX_RETURN_IF_ERROR(api::not_null(attlen, "attlen"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(read(dbkey, objnam, attnam, &r));
         if (!classic_match(r, atttyp)) return classic_mismatch(r, atttyp);
@@ -146,7 +140,7 @@ void qzvlatt(int* status, int dbkey, char* objnam, int atttyp, char* attnam, int
 
 int zavo_get_boolean_attribute(int dbkey, char* objnam, char* attnam, int* value) {
     return run("zavo_get_boolean_attribute", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(read_kind(dbkey, objnam, attnam, HBOOLN, &r));
         *value = static_cast<int>(r.number);
@@ -156,7 +150,7 @@ int zavo_get_boolean_attribute(int dbkey, char* objnam, char* attnam, int* value
 
 int zavo_get_date_attribute(int dbkey, char* objnam, char* attnam, int* value, int* freq) {
     return run("zavo_get_date_attribute", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value, freq}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value", freq, "freq"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(read_kind(dbkey, objnam, attnam, HDATE, &r));
         *value = static_cast<int>(r.number);
@@ -167,7 +161,7 @@ int zavo_get_date_attribute(int dbkey, char* objnam, char* attnam, int* value, i
 
 int zavo_get_namelist_attribute(int dbkey, char* objnam, char* attnam, char* value, int inlen, int* outlen) {
     return run("zavo_get_namelist_attribute", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value, outlen}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value", outlen, "outlen"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(read_kind(dbkey, objnam, attnam, HNAMEL, &r));
         return text_value(r, value, inlen, outlen);
@@ -176,7 +170,7 @@ int zavo_get_namelist_attribute(int dbkey, char* objnam, char* attnam, char* val
 
 int zavo_get_numeric_attribute(int dbkey, char* objnam, char* attnam, float* value) {
     return run("zavo_get_numeric_attribute", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(read_kind(dbkey, objnam, attnam, HNUMRC, &r));
         *value = attributes::numeric_of(r);
@@ -186,7 +180,7 @@ int zavo_get_numeric_attribute(int dbkey, char* objnam, char* attnam, float* val
 
 int zavo_get_precision_attribute(int dbkey, char* objnam, char* attnam, double* value) {
     return run("zavo_get_precision_attribute", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(read_kind(dbkey, objnam, attnam, HPRECN, &r));
         *value = attributes::precision_of(r);
@@ -196,7 +190,7 @@ int zavo_get_precision_attribute(int dbkey, char* objnam, char* attnam, double* 
 
 int zavo_get_string_attribute(int dbkey, char* objnam, char* attnam, char* value, int inlen, int* outlen) {
     return run("zavo_get_string_attribute", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value, outlen}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value", outlen, "outlen"));
         AttributeRecord r;
         CRQX_RETURN_IF_ERROR(read_kind(dbkey, objnam, attnam, HSTRNG, &r));
         return text_value(r, value, inlen, outlen);
@@ -215,7 +209,7 @@ int zavo_set_date_attribute(int dbkey, char* objnam, char* attnam, int value, in
 
 int zavo_set_namelist_attribute(int dbkey, char* objnam, char* attnam, char* value) {
     return run("zavo_set_namelist_attribute", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value"));
         return write(dbkey, objnam, attnam, attributes::namelist_value(value));
     });
 }
@@ -232,7 +226,7 @@ int zavo_set_precision_attribute(int dbkey, char* objnam, char* attnam, double v
 
 int zavo_set_string_attribute(int dbkey, char* objnam, char* attnam, char* value) {
     return run("zavo_set_string_attribute", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({value}));
+        CRQX_RETURN_IF_ERROR(api::not_null(value, "value"));
         return write(dbkey, objnam, attnam, attributes::string_value(value));
     });
 }

@@ -24,7 +24,7 @@ Status open_through(int* dbkey, const char* dbname, int mode_code, int connkey) 
     CRQX_RETURN_IF_ERROR(connections::find_connection(connkey, &connection));
     store::Mode mode;
     CRQX_RETURN_IF_ERROR(store::mode_from_code(mode_code, &mode));
-    return store::open_database(dbname, mode, dbkey, connkey);
+    return api::open_database(dbname, mode, dbkey, connkey);
 }
 
 Status open_served(int* dbkey, const char* svname) {
@@ -32,7 +32,7 @@ Status open_served(int* dbkey, const char* svname) {
     CRQX_RETURN_IF_ERROR(api::not_null(svname, "svname"));
     std::string path;
     CRQX_RETURN_IF_ERROR(connections::parse_served_name(svname, &path));
-    return store::open_database(path, kServedMode, dbkey);
+    return api::open_database(path, kServedMode, dbkey);
 }
 
 Status open_default(int* dbkey, int connkey) {
@@ -42,7 +42,7 @@ Status open_default(int* dbkey, int connkey) {
     if (connection->default_database.empty())
         return Status::Error(HRNEXI, "connection " + std::to_string(connkey) +
                                          " names no database: open it with the service 'LOCAL:<path>'");
-    return store::open_database(connection->default_database, kServedMode, dbkey, connkey);
+    return api::open_database(connection->default_database, kServedMode, dbkey, connkey);
 }
 
 Status open_connection(int* connkey, const char* service, const char* hostname, const char* username,

@@ -22,7 +22,7 @@ Status open_named(int* dbkey, const char* dbname, int mode_code) {
     CRQX_RETURN_IF_ERROR(api::not_null(dbname, "dbname"));
     store::Mode mode;
     CRQX_RETURN_IF_ERROR(store::mode_from_code(mode_code, &mode));
-    return store::open_database(dbname, mode, dbkey);
+    return api::open_database(dbname, mode, dbkey);
 }
 
 Status with_info(int dbkey, DatabaseInfo* info) {
@@ -72,7 +72,7 @@ void qzvopdb(int* status, int* dbkey, char* dbname, int mode) {
 void qzvopwk(int* status, int* dbkey) {
     set_status(status, run("qzvopwk", [&] {
         CRQX_RETURN_IF_ERROR(api::not_null(dbkey, "dbkey"));
-        return store::open_database("", store::Mode::Work, dbkey);
+        return api::open_database("", store::Mode::Work, dbkey);
     }));
 }
 

@@ -1,6 +1,5 @@
 // The object inquiry functions of the C interface, and the translations
 // between type codes, dimension numbers and their texts.
-#include <initializer_list>
 
 #include "api/status_report.h"
 #include "calendar/frequency.h"
@@ -17,11 +16,6 @@ using store::ObjectRecord;
 namespace {
 
 constexpr int kMaxDimension = 26;  // dimensions 1..26 are the letters A..Z
-
-Status all_present(std::initializer_list<const void*> pointers) {
-    for (const void* p : pointers) CRQX_RETURN_IF_ERROR(api::not_null(p, "an argument"));
-    return Status::OK();
-}
 
 Status lookup(int dbkey, const char* objnam, ObjectRecord* record) {
     Database* db = nullptr;
@@ -84,8 +78,7 @@ void qzvwhat(int* status, int dbkey, char* objnam, int* class_, int* type, int* 
              int* fyear, int* fprd, int* lyear, int* lprd, int* cyear, int* cmonth, int* cday, int* myear,
              int* mmonth, int* mday, char* desc, char* doc) {
     set_status(status, run("qzvwhat", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({class_, type, freq, basis, observ, fyear, fprd, lyear, lprd, cyear,
-                                          cmonth, cday, myear, mmonth, mday, desc, doc}));
+        CRQX_RETURN_IF_ERROR(api::not_null(class_, "class_", type, "type", freq, "freq", basis, "basis", observ, "observ", fyear, "fyear", fprd, "fprd", lyear, "lyear", lprd, "lprd", cyear, "cyear", cmonth, "cmonth", cday, "cday", myear, "myear", mmonth, "mmonth", mday, "mday", desc, "desc", doc, "doc"));
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(lookup(dbkey, objnam, &r));
         store_codes(r, class_, type, freq);
@@ -102,7 +95,7 @@ void qzvwhat(int* status, int dbkey, char* objnam, int* class_, int* type, int* 
 void qzvosiz(int* status, int dbkey, char* objnam, int* class_, int* type, int* freq, int* fyear, int* fprd,
              int* lyear, int* lprd) {
     set_status(status, run("qzvosiz", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({class_, type, freq, fyear, fprd, lyear, lprd}));
+        CRQX_RETURN_IF_ERROR(api::not_null(class_, "class_", type, "type", freq, "freq", fyear, "fyear", fprd, "fprd", lyear, "lyear", lprd, "lprd"));
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(lookup(dbkey, objnam, &r));
         store_codes(r, class_, type, freq);
@@ -113,7 +106,7 @@ void qzvosiz(int* status, int dbkey, char* objnam, int* class_, int* type, int* 
 
 void qzvdlen(int* status, int dbkey, char* objnam, int* deslen, int* doclen) {
     set_status(status, run("qzvdlen", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({deslen, doclen}));
+        CRQX_RETURN_IF_ERROR(api::not_null(deslen, "deslen", doclen, "doclen"));
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(lookup(dbkey, objnam, &r));
         *deslen = static_cast<int>(r.description.size());
@@ -124,7 +117,7 @@ void qzvdlen(int* status, int dbkey, char* objnam, int* deslen, int* doclen) {
 
 void qzvgdat(int* status, int dbkey, char* objnam, int freq, int* cdate, int* mdate) {
     set_status(status, run("qzvgdat", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({cdate, mdate}));
+        CRQX_RETURN_IF_ERROR(api::not_null(cdate, "cdate", mdate, "mdate"));
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(lookup(dbkey, objnam, &r));
         CRQX_RETURN_IF_ERROR(objects::index_of_ms(freq, r.created_ms, cdate));
@@ -134,7 +127,7 @@ void qzvgdat(int* status, int dbkey, char* objnam, int freq, int* cdate, int* md
 
 void qzvgnam(int* status, int dbkey, char* objnam, char* basnam) {
     set_status(status, run("qzvgnam", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({basnam}));
+        CRQX_RETURN_IF_ERROR(api::not_null(basnam, "basnam"));
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(lookup(dbkey, objnam, &r));
         return api::text_out(basnam, api::capacity_of(basnam), r.name, "the name");
@@ -145,8 +138,7 @@ int zavo_info(int dbkey, char* oname, int* oclass, int* type, int* freq, int* fi
               int* observ, int* cdate, int* mdate, char* desc, int indesclen, int* outdesclen, char* doc,
               int indoclen, int* outdoclen) {
     return run("zavo_info", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({oclass, type, freq, findex, lindex, basis, observ, cdate, mdate, desc,
-                                          outdesclen, doc, outdoclen}));
+        CRQX_RETURN_IF_ERROR(api::not_null(oclass, "oclass", type, "type", freq, "freq", findex, "findex", lindex, "lindex", basis, "basis", observ, "observ", cdate, "cdate", mdate, "mdate", desc, "desc", outdesclen, "outdesclen", doc, "doc", outdoclen, "outdoclen"));
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(lookup(dbkey, oname, &r));
         store_codes(r, oclass, type, freq);
@@ -162,7 +154,7 @@ int zavo_info(int dbkey, char* oname, int* oclass, int* type, int* freq, int* fi
 
 int zavo_quick_info(int dbkey, char* oname, int* oclass, int* type, int* freq, int* findex, int* lindex) {
     return run("zavo_quick_info", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({oclass, type, freq, findex, lindex}));
+        CRQX_RETURN_IF_ERROR(api::not_null(oclass, "oclass", type, "type", freq, "freq", findex, "findex", lindex, "lindex"));
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(lookup(dbkey, oname, &r));
         store_codes(r, oclass, type, freq);
@@ -174,7 +166,7 @@ int zavo_quick_info(int dbkey, char* oname, int* oclass, int* type, int* freq, i
 
 int zavo_get_real_name(int dbkey, char* objname, char* basename, int inlen, int* outlen) {
     return run("zavo_get_real_name", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({basename, outlen}));
+        CRQX_RETURN_IF_ERROR(api::not_null(basename, "basename", outlen, "outlen"));
         ObjectRecord r;
         CRQX_RETURN_IF_ERROR(lookup(dbkey, objname, &r));
         return text_with_length(basename, inlen, outlen, r.name, "the name");
@@ -183,7 +175,7 @@ int zavo_get_real_name(int dbkey, char* objname, char* basename, int inlen, int*
 
 int zavo_type_to_string(int type, char* type_spec, int inlen, int* outlen) {
     return run("zavo_type_to_string", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({type_spec, outlen}));
+        CRQX_RETURN_IF_ERROR(api::not_null(type_spec, "type_spec", outlen, "outlen"));
         std::string name = type_name(type);
         if (name.empty()) return Status::Error(HBTYPE, "type " + std::to_string(type) + " is not a value type");
         return text_with_length(type_spec, inlen, outlen, name, "the type name");
@@ -192,7 +184,7 @@ int zavo_type_to_string(int type, char* type_spec, int inlen, int* outlen) {
 
 int zavo_dimnum(int* dimnum, char dimchar) {
     return run("zavo_dimnum", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({dimnum}));
+        CRQX_RETURN_IF_ERROR(api::not_null(dimnum, "dimnum"));
         char upper = (dimchar >= 'a' && dimchar <= 'z') ? static_cast<char>(dimchar - 'a' + 'A') : dimchar;
         if (upper < 'A' || upper > 'Z') return Status::Error(HBADVAL, "a dimension letter is one of A..Z");
         *dimnum = upper - 'A' + 1;
@@ -202,7 +194,7 @@ int zavo_dimnum(int* dimnum, char dimchar) {
 
 int zavo_dimchar(char* dimchar, int dimnum) {
     return run("zavo_dimchar", [&] {
-        CRQX_RETURN_IF_ERROR(all_present({dimchar}));
+        CRQX_RETURN_IF_ERROR(api::not_null(dimchar, "dimchar"));
         if (dimnum < 1 || dimnum > kMaxDimension)
             return Status::Error(HBADVAL, "dimension " + std::to_string(dimnum) + " is not within 1..26");
         return api::text_out(dimchar, api::capacity_of(dimchar), std::string(1, static_cast<char>('A' + dimnum - 1)),

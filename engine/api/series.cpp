@@ -115,10 +115,11 @@ Status read_from(int dbkey, const char* objnam, int wntobs, const int* syear, co
     if (!f) return Status::Error(HBFREQ, "series '" + r.name + "' has no valid frequency");
     int32_t first = 0;
     if (!calendar::is_dated(*f)) {
-        if (calendar::check_index(*f, *sprd) != HSUCC) return Status::Error(HBPER, "no such case number");
+        if (!calendar::check_index(*f, *sprd).ok())
+            return Status::Error(HBPER, "case number " + std::to_string(*sprd) + " does not exist");
         first = *sprd;
-    } else if (int s = calendar::year_period_to_index(*f, *syear, *sprd, calendar::kCalendarYear, first); s != HSUCC) {
-        return Status::Error(s, "no period " + std::to_string(*sprd) + " of year " + std::to_string(*syear));
+    } else {
+        CRQX_RETURN_IF_ERROR(calendar::year_period_to_index(*f, *syear, *sprd, calendar::kCalendarYear, first));
     }
     if (wntobs == 0) {
         *gotobs = 0;

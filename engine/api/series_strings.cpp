@@ -107,7 +107,7 @@ Status read_for_buffers(int dbkey, const char* objnam, int* range, char** strary
                         int* outlenary, std::vector<std::string>* texts) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
-    CRQX_RETURN_IF_ERROR(api::all_not_null("an array", strary, inlenary, outlenary));
+    CRQX_RETURN_IF_ERROR(api::not_null(strary, "strary", inlenary, "inlenary", outlenary, "outlenary"));
     const int64_t n = t.span.count();
     CRQX_RETURN_IF_ERROR(check_buffers(strary, n));
     CRQX_RETURN_IF_ERROR(check_lengths(inlenary, n));
@@ -133,7 +133,7 @@ Status get_series(int dbkey, const char* objnam, int* range, char** strary, int*
 Status write_series(int dbkey, const char* objnam, int* range, char** strary, const int* misary, const int* lenary) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
-    CRQX_RETURN_IF_ERROR(api::all_not_null("an array", strary, misary, lenary));
+    CRQX_RETURN_IF_ERROR(api::not_null(strary, "strary", misary, "misary", lenary, "lenary"));
     const int64_t n = t.span.count();
     std::vector<std::string> texts(static_cast<size_t>(n));
     for (int64_t i = 0; i < n; ++i) CRQX_RETURN_IF_ERROR(stored_text(strary[i], misary[i], lenary[i], &texts[i]));

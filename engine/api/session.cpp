@@ -1,5 +1,5 @@
 // The session functions of the C interface.
-#include "api/api.h"
+#include "api/status_report.h"
 #include "crqx.h"
 
 using namespace crqx;
@@ -24,7 +24,10 @@ void qzvini(int* status) {
 
 void qzvfin(int* status) {
     set_status(status, guarded("qzvfin", [] {
-        if (!session::end()) return api::fail("qzvfin", HNINIT, "no session is running");
+        if (!session::active()) return api::fail("qzvfin", HNINIT, "no session is running");
+        // The databases end with the session, posted first when post-on-close is set.
+        store::close_all(session::post_on_close());
+        session::end();
         return static_cast<int>(HSUCC);
     }));
 }
@@ -49,28 +52,18 @@ void qzvlerr(int* status, int* len) {
 }
 
 void qzvsopt(int* status, char* optnam, char* optval) {
-    set_status(status, guarded("qzvsopt", [&] {
-        int rc = api::require_session("qzvsopt");
-        if (rc != HSUCC) return rc;
-        if (optnam == nullptr || optval == nullptr)
-            return api::fail("qzvsopt", HNULLP, "option name or value is a null pointer");
-        rc = session::set_option(optnam, optval);
-        if (rc == HBOPT) return api::fail("qzvsopt", rc, std::string("unknown option '") + optnam + "'");
-        if (rc == HBOPTV)
-            return api::fail("qzvsopt", rc,
-                             std::string("bad value '") + optval + "' for option '" + optnam + "'");
-        return rc;
+    set_status(status, api::run("qzvsopt", [&] {
+        CRQX_RETURN_IF_ERROR(api::not_null(optnam, "optnam", optval, "optval"));
+        return session::set_option(optnam, optval);
     }));
 }
 
 void qzvspos(int* status, int flag) {
-    set_status(status, guarded("qzvspos", [&] {
-        int rc = api::require_session("qzvspos");
-        if (rc != HSUCC) return rc;
+    set_status(status, api::run("qzvspos", [&] {
         if (flag != HYES && flag != HNO)
-            return api::fail("qzvspos", HBFLAG, "flag must be HYES (1) or HNO (0), not " + std::to_string(flag));
+            return Status::Error(HBFLAG, "flag must be HYES (1) or HNO (0), not " + std::to_string(flag));
         session::set_post_on_close(flag == HYES);
-        return static_cast<int>(HSUCC);
+        return Status::OK();
     }));
 }
 

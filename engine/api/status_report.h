@@ -1,13 +1,14 @@
-// How the storage and object entry points run: inside the guard, only in a
-// running session, and with the engine's Status turned into the C status
-// (and the last-error text) in this one place.
+// How the entry points run: inside the guard, only in a running session,
+// and with the engine's Status turned into the C status (and the last-error
+// text) in this one place; the one null-pointer check; databases opened
+// with the session's options.
 #pragma once
 
 #include <string>
 
 #include "api/api.h"
+#include "core/status.h"
 #include "store/registry.h"
-#include "store/status.h"
 
 namespace crqx {
 namespace api {
@@ -25,16 +26,29 @@ int run(const char* function, Body body) {
     });
 }
 
-inline Status not_null(const void* pointer, const char* what) {
-    if (pointer != nullptr) return Status::OK();
-    return Status::Error(HNULLP, std::string(what) + " is a null pointer");
+// The one null-pointer check of the entry points: HNULLP naming the first
+// null pointer of the (pointer, name) pairs, e.g.
+// not_null(year, "year", period, "period").
+inline Status not_null() { return Status::OK(); }
+
+template <typename... Rest>
+Status not_null(const void* pointer, const char* name, Rest... rest) {
+    if (pointer == nullptr) return Status::Error(HNULLP, std::string(name) + " is a null pointer");
+    return not_null(rest...);
 }
 
-// HNULLP naming `what` when any of the pointers is null.
-template <typename... Pointers>
-Status all_not_null(const char* what, const Pointers*... pointers) {
-    for (const void* p : {static_cast<const void*>(pointers)...}) CRQX_RETURN_IF_ERROR(not_null(p, what));
-    return Status::OK();
+// The session's options for the stores it opens: BUSY_TIMEOUT, and
+// DURABILITY (NORMAL 1, FULL 2).
+inline store::StoreOptions store_options() {
+    store::StoreOptions options;
+    options.busy_timeout_ms = static_cast<int>(session::option("BUSY_TIMEOUT"));
+    options.durability = session::option("DURABILITY") == 1 ? store::Durability::Process : store::Durability::PowerLoss;
+    return options;
+}
+
+// Opens and registers a database with the session's options.
+inline Status open_database(const std::string& name, store::Mode mode, int* key, int connection = 0) {
+    return store::open_database(name, mode, store_options(), key, connection);
 }
 
 // The open database `key`, or HBKEY.
@@ -57,7 +71,7 @@ inline Status text_out(char* buffer, size_t capacity, const std::string& text, c
 // The capacity that a length argument promises: `length` bytes plus the
 // terminator; HBLEN when negative.
 inline Status capacity_from_length(int length, size_t* capacity) {
-    if (length < 0) return Status::Error(HBLEN, "a buffer length must not be negative");
+    if (length < 0) return Status::Error(HBLEN, "buffer length " + std::to_string(length) + " is negative");
     *capacity = static_cast<size_t>(length) + 1;
     return Status::OK();
 }

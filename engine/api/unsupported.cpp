@@ -1,38 +1,27 @@
-// Functions of the C interface that this engine does not provide yet. Each
-// reports HNSUPP and says so in the last-error text. A row leaves this list
-// when its room implements the function (scripts/prune-unsupported removes
-// the rows of functions defined elsewhere in engine/api). With GCC and Clang
-// the stubs are weak, so a room's own definition wins even before that.
+// A stub for every function of the C interface, generated from the listing
+// crqx_functions.def: each reports HNSUPP and names itself in the last-error
+// text. The stubs are weak symbols, so a room that defines a function (a
+// strong symbol) replaces its stub at link time: implementing a function
+// anywhere in the engine is all it takes, with no list to edit.
 #include "api/api.h"
 #include "crqx.h"
 
 #if defined(__GNUC__)
 #define CRQX_STUB __attribute__((weak))
-#else
-#define CRQX_STUB
-#endif
-
-#define UNSUPPORTED_CLASSIC(name, params)                                   \
-    extern "C" CRQX_STUB void name params {                                \
-        int code = crqx::api::fail(#name, crqx::HNSUPP, "not supported yet"); \
-        if (status != nullptr) *status = code;                              \
-    }
-#define UNSUPPORTED_EXTENDED(name, params) \
-    extern "C" CRQX_STUB int name params {  \
-        return crqx::api::fail(#name, crqx::HNSUPP, "not supported yet"); \
-    }
-
-// Parameters are named for readability; most stubs do not use them.
-#if defined(__GNUC__)
+// The listing names every parameter; a stub uses only `status`.
 #pragma GCC diagnostic ignored "-Wunused-parameter"
+#else
+#error "the unsupported-function stubs need weak symbols (GCC or Clang)"
 #endif
 
-UNSUPPORTED_CLASSIC(qzvzavo, (int *status, char *cmd))
-UNSUPPORTED_CLASSIC(qzvsinp, (int *status, char *cmd))
-UNSUPPORTED_EXTENDED(zavo_remexec, (int dbkey, char *command, int wdbkey, char *objnam))
-UNSUPPORTED_EXTENDED(zavo_get_server_input, (char *buffer, int buffer_size, int *input_size))
-UNSUPPORTED_CLASSIC(qzvrdfm, (int *status, int dbkey, char *objnam, char *source, int ilen, int *olen))
-UNSUPPORTED_EXTENDED(zavo_create_formula, (int dbkey, char *oname, char *value))
-UNSUPPORTED_EXTENDED(zavo_create_global_formula, (int dbkey, char *oname, char *value))
-UNSUPPORTED_EXTENDED(zavo_modify_formula, (int dbkey, char *oname, char *value))
-UNSUPPORTED_CLASSIC(qzvrmev, (int *status, int dbkey, char *expr, char *optns, int wdbkey, char *objnam))
+namespace {
+
+int unsupported(const char* function) { return crqx::api::fail(function, crqx::HNSUPP, "not supported yet"); }
+
+}  // namespace
+
+#define CRQX_CLASSIC(name, params, args) \
+    extern "C" CRQX_STUB void name params { crqx::api::set_status(status, unsupported(#name)); }
+#define CRQX_EXTENDED(name, params, args) \
+    extern "C" CRQX_STUB int name params { return unsupported(#name); }
+#include "crqx_functions.def"

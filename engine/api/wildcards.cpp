@@ -40,8 +40,7 @@ void qzvinwc(int* status, int dbkey, char* wilnam) {
 
 void qzvnxwc(int* status, int dbkey, char* objnam, int* class_, int* type, int* freq) {
     set_status(status, run("qzvnxwc", [&] {
-        for (const void* p : {(const void*)objnam, (const void*)class_, (const void*)type, (const void*)freq})
-            CRQX_RETURN_IF_ERROR(api::not_null(p, "an argument"));
+        CRQX_RETURN_IF_ERROR(api::not_null(objnam, "objnam", class_, "class_", type, "type", freq, "freq"));
         objects::Search* search = nullptr;
         CRQX_RETURN_IF_ERROR(objects::classic_search(dbkey, &search));
         store::ObjectRecord r;
@@ -65,9 +64,8 @@ int zavo_init_wildcard(int dbkey, int* wildkey, char* wildname, int wildonly, ch
 int zavo_get_next_wildcard(int wildkey, char* objname, int* obj_class, int* type, int* freq, int* start_index,
                            int* end_index, int inlen, int* outlen) {
     return run("zavo_get_next_wildcard", [&] {
-        for (const void* p : {(const void*)objname, (const void*)obj_class, (const void*)type, (const void*)freq,
-                              (const void*)start_index, (const void*)end_index, (const void*)outlen})
-            CRQX_RETURN_IF_ERROR(api::not_null(p, "an argument"));
+        CRQX_RETURN_IF_ERROR(api::not_null(objname, "objname", obj_class, "obj_class", type, "type", freq, "freq",
+                                           start_index, "start_index", end_index, "end_index", outlen, "outlen"));
         objects::Search* search = nullptr;
         CRQX_RETURN_IF_ERROR(objects::find_search(wildkey, &search));
         size_t capacity = 0;

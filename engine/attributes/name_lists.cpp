@@ -3,7 +3,7 @@
 #include <set>
 
 #include "objects/names.h"
-#include "store/schema.h"
+#include "store/store.h"
 
 namespace crqx {
 namespace attributes {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "store/status.h"
+#include "core/status.h"
 
 namespace crqx {
 namespace attributes {

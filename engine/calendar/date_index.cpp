@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "calendar/errors.h"
+
 namespace crqx::calendar {
 
 namespace {
@@ -149,20 +151,23 @@ bool in_span(const Frequency& f, int64_t index) {
   return index >= s.first && index <= s.last;
 }
 
-Code check_index(const Frequency& f, int32_t index) { return in_span(f, index) ? HSUCC : HBDATE; }
+Status check_index(const Frequency& f, int32_t index) {
+  return in_span(f, index) ? Status::OK() : not_a_date(f, index);
+}
 
-Code to_date_index(const Frequency& f, std::optional<int64_t> index, int32_t& out) {
-  if (!index || !in_span(f, *index)) return HBDATE;
+Status to_date_index(const Frequency& f, std::optional<int64_t> index, const char* point, int32_t& out) {
+  if (!index) return no_period_holds(f, point);
+  if (!in_span(f, *index)) return not_a_date(f, *index);
   out = static_cast<int32_t>(*index);
-  return HSUCC;
+  return Status::OK();
 }
 
 // ---- Years, fiscal years and counts --------------------------------------
 
-Code check_fiscal(int end_month, int label) {
-  if (end_month < HFYJAN || end_month > HFYDEC) return HBFMON;
-  if (label != HFYFST && label != HFYLST && label != HFYAUT) return HBFLAB;
-  return HSUCC;
+Status check_fiscal(const Fiscal& fy) {
+  if (fy.end_month < HFYJAN || fy.end_month > HFYDEC) return bad_fiscal_month(fy.end_month);
+  if (fy.label != HFYFST && fy.label != HFYLST && fy.label != HFYAUT) return bad_fiscal_label(fy.label);
+  return Status::OK();
 }
 
 namespace {
@@ -185,10 +190,10 @@ int64_t first_index_of_year(const Frequency& f, int64_t end_year, const Fiscal& 
   return *locate_day(f, first_day, Relate::After);
 }
 
-Code narrow_count(int64_t value, int& out) {
-  if (value > INT32_MAX) return HBPER;
+Status narrow_count(int64_t value, int& out) {
+  if (value > INT32_MAX) return count_too_large(value);
   out = static_cast<int>(value);
-  return HSUCC;
+  return Status::OK();
 }
 
 bool valid_year(int64_t y) { return y >= kFirstYear && y <= kLastYear; }
@@ -202,52 +207,52 @@ bool overlaps_span(int64_t end_year, const Fiscal& fy) {
 
 }  // namespace
 
-Code index_to_year_period(const Frequency& f, int32_t index, const Fiscal& fy, int& year, int& period) {
-  if (!is_dated(f)) return HBFREQ;
-  if (Code s = check_fiscal(fy.end_month, fy.label); s != HSUCC) return s;
-  if (Code s = check_index(f, index); s != HSUCC) return s;
+Status index_to_year_period(const Frequency& f, int32_t index, const Fiscal& fy, int& year, int& period) {
+  if (!is_dated(f)) return no_calendar(f);
+  CRQX_RETURN_IF_ERROR(check_fiscal(fy));
+  CRQX_RETURN_IF_ERROR(check_index(f, index));
   const int64_t mn = month_number_of_day(period_day(f, index));
   const int64_t end_mn = mn + floor_mod(fy.end_month - 1 - floor_mod(mn, 12), 12);
   const int64_t end_year = year_of_month_number(end_mn);
   int p = 0;
-  if (Code s = narrow_count(index - first_index_of_year(f, end_year, fy) + 1, p); s != HSUCC) return s;
+  CRQX_RETURN_IF_ERROR(narrow_count(index - first_index_of_year(f, end_year, fy) + 1, p));
   year = static_cast<int>(label_of_end_year(end_year, fy));
   period = p;
-  return HSUCC;
+  return Status::OK();
 }
 
-Code year_period_to_index(const Frequency& f, int year, int period, const Fiscal& fy, int32_t& index) {
-  if (!is_dated(f)) return HBFREQ;
-  if (Code s = check_fiscal(fy.end_month, fy.label); s != HSUCC) return s;
+Status year_period_to_index(const Frequency& f, int year, int period, const Fiscal& fy, int32_t& index) {
+  if (!is_dated(f)) return no_calendar(f);
+  CRQX_RETURN_IF_ERROR(check_fiscal(fy));
   const int64_t end_year = end_year_of_label(year, fy);
-  if (!overlaps_span(end_year, fy)) return HBYEAR;
+  if (!overlaps_span(end_year, fy)) return bad_year(year);
   const int64_t first = first_index_of_year(f, end_year, fy);
-  if (period < 1 || first + period - 1 >= first_index_of_year(f, end_year + 1, fy)) return HBPER;
-  return to_date_index(f, first + period - 1, index);
+  if (period < 1 || first + period - 1 >= first_index_of_year(f, end_year + 1, fy)) return bad_period(f, year, period);
+  return to_date_index(f, first + period - 1, "the period", index);
 }
 
-Code periods_in_year(const Frequency& f, int year, int& count) {
-  if (!is_dated(f)) return HBFREQ;
-  if (!valid_year(year)) return HBYEAR;
+Status periods_in_year(const Frequency& f, int year, int& count) {
+  if (!is_dated(f)) return no_calendar(f);
+  if (!valid_year(year)) return bad_year(year);
   return narrow_count(
       first_index_of_year(f, year + 1, kCalendarYear) - first_index_of_year(f, year, kCalendarYear), count);
 }
 
-Code periods_in_month(const Frequency& f, int year, int month, int& count) {
-  if (!is_dated(f)) return HBFREQ;
-  if (!valid_year(year)) return HBYEAR;
-  if (month < HJAN || month > HDEC) return HBMONT;
+Status periods_in_month(const Frequency& f, int year, int month, int& count) {
+  if (!is_dated(f)) return no_calendar(f);
+  if (!valid_year(year)) return bad_year(year);
+  if (month < HJAN || month > HDEC) return bad_month(month);
   const int64_t mn = month_number(year, month);
   const int64_t first = *locate_day(f, first_day_of_month_number(mn), Relate::After);
   const int64_t next = *locate_day(f, first_day_of_month_number(mn + 1), Relate::After);
   return narrow_count(next - first, count);
 }
 
-Code periods_per_day(const Frequency& f, int& count) {
-  if (!is_dated(f)) return HBFREQ;
+Status periods_per_day(const Frequency& f, int& count) {
+  if (!is_dated(f)) return no_calendar(f);
   if (f.kind == Kind::Intraday) return narrow_count(kMsPerDay / f.unit_ms, count);
   count = f.kind == Kind::DayPattern ? 1 : 0;
-  return HSUCC;
+  return Status::OK();
 }
 
 }  // namespace crqx::calendar

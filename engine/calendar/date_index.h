@@ -13,6 +13,7 @@
 #include "calendar/civil.h"
 #include "calendar/frequency.h"
 #include "core/missing.h"
+#include "core/status.h"
 
 namespace crqx::calendar {
 
@@ -51,7 +52,7 @@ struct IndexSpan {
 };
 IndexSpan valid_span(const Frequency& f);
 bool in_span(const Frequency& f, int64_t index);
-Code check_index(const Frequency& f, int32_t index);  // HSUCC or HBDATE
+Status check_index(const Frequency& f, int32_t index);  // OK or HBDATE
 
 // Fiscal years end with `end_month`; `label` picks the calendar year that
 // names them (first, last, or automatic: first for years ending January to May).
@@ -60,18 +61,22 @@ struct Fiscal {
   int label = HFYLST;
 };
 constexpr Fiscal kCalendarYear{};
-Code check_fiscal(int end_month, int label);  // HSUCC, HBFMON or HBFLAB
+Status check_fiscal(const Fiscal& fiscal);  // OK, HBFMON or HBFLAB
 
-Code index_to_year_period(const Frequency& f, int32_t index, const Fiscal& fiscal, int& year, int& period);
-Code year_period_to_index(const Frequency& f, int year, int period, const Fiscal& fiscal, int32_t& index);
-Code periods_in_year(const Frequency& f, int year, int& count);
-Code periods_in_month(const Frequency& f, int year, int month, int& count);
+// Every function below fails with a Status naming the value at fault and
+// leaves its outputs alone then; a case frequency has no years (HBFREQ).
+Status index_to_year_period(const Frequency& f, int32_t index, const Fiscal& fiscal, int& year, int& period);
+Status year_period_to_index(const Frequency& f, int year, int period, const Fiscal& fiscal, int32_t& index);
+Status periods_in_year(const Frequency& f, int year, int& count);
+Status periods_in_month(const Frequency& f, int year, int month, int& count);
 // Periods in one day: per day for intraday frequencies, 1 for the daily
 // kinds (daily, business, week pattern), 0 for longer periods.
-Code periods_per_day(const Frequency& f, int& count);
+Status periods_per_day(const Frequency& f, int& count);
 
-// A 64-bit index as a 32-bit date, or HBDATE when it is not one.
-Code to_date_index(const Frequency& f, std::optional<int64_t> index, int32_t& out);
+// A located period as a 32-bit date; HBDATE when it is none: `point` (the
+// day or instant asked for) lies between periods, or the period lies
+// outside the frequency's span.
+Status to_date_index(const Frequency& f, std::optional<int64_t> index, const char* point, int32_t& out);
 
 }  // namespace crqx::calendar
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calendar/civil.h"
+#include "calendar/errors.h"
 
 namespace crqx::calendar {
 
@@ -122,83 +123,96 @@ std::optional<int> plain_code_for(const Frequency& f) {
 
 bool is_intraday_code(int code) { return code == HMSEC || code == HSEC || code == HMIN || code == HHOUR; }
 
+// Parts that do not build a frequency, each naming the part at fault.
+Status bad_units(const FrequencyParts& p) {
+  return Status::Error(HBUNIT, "nunits " + std::to_string(p.nunits) + " builds no frequency on " +
+                                   frequency_label(p.base));
+}
+Status bad_part_year(const FrequencyParts& p) {
+  return Status::Error(HBYEAR, "year " + std::to_string(p.year) + " does not go with " +
+                                   std::to_string(p.nunits) + " units of " + frequency_label(p.base));
+}
+Status bad_part_month(const FrequencyParts& p) {
+  return Status::Error(HBMONT, "month " + std::to_string(p.month) + " does not go with " +
+                                   std::to_string(p.nunits) + " units of " + frequency_label(p.base));
+}
+
 constexpr std::array<std::pair<int, int64_t>, 4> kIntradayUnits = {
     {{HHOUR, 3600000}, {HMIN, 60000}, {HSEC, 1000}, {HMSEC, 1}}};
 
-Code compose_intraday(const FrequencyParts& p, Frequency& out) {
-  if (p.year != 0) return HBYEAR;
-  if (p.month != 0) return HBMONT;
+Status compose_intraday(const FrequencyParts& p, Frequency& out) {
+  if (p.year != 0) return bad_part_year(p);
+  if (p.month != 0) return bad_part_month(p);
   int64_t unit = plain_frequency(p.base)->unit_ms;
-  if (p.nunits > kMsPerDay / unit) return HBUNIT;
+  if (p.nunits > kMsPerDay / unit) return bad_units(p);
   const int64_t total = unit * p.nunits;
-  if (total >= kMsPerDay || kMsPerDay % total != 0) return HBUNIT;
+  if (total >= kMsPerDay || kMsPerDay % total != 0) return bad_units(p);
   for (auto [code, u] : kIntradayUnits) {  // coarsest unit that measures it exactly
     if (total % u != 0) continue;
     const int64_t multiple = total / u;
-    if (multiple > kMaxIntradayMultiple) return HBUNIT;
+    if (multiple > kMaxIntradayMultiple) return bad_units(p);
     out = intraday(multiple == 1 ? code : static_cast<int>((multiple << kCompoundShift) | code), total);
-    return HSUCC;
+    return Status::OK();
   }
-  return HBUNIT;
+  return bad_units(p);
 }
 
-Code compose_periods_per_year(const FrequencyParts& p, Frequency& out) {
-  if (p.year != 0) return HBYEAR;
+Status compose_periods_per_year(const FrequencyParts& p, Frequency& out) {
+  if (p.year != 0) return bad_part_year(p);
   if (p.nunits == 24 || p.nunits == 36) {
     out = *plain_frequency(p.nunits == 24 ? HTWICM : HTENDA);
-    return HSUCC;
+    return Status::OK();
   }
-  if (p.nunits > 12 || 12 % p.nunits != 0) return HBUNIT;
+  if (p.nunits > 12 || 12 % p.nunits != 0) return bad_units(p);
   const int end_month = p.month == 0 ? HDEC : p.month;
   out = month_span(0, 12 / p.nunits, end_month - 1);
   out.code = *plain_code_for(out);
-  return HSUCC;
+  return Status::OK();
 }
 
-Code compose_years_per_period(const FrequencyParts& p, Frequency& out) {
-  if (p.nunits > kMaxYearsPerPeriod) return HBUNIT;
+Status compose_years_per_period(const FrequencyParts& p, Frequency& out) {
+  if (p.nunits > kMaxYearsPerPeriod) return bad_units(p);
   const int end_month = p.month == 0 ? HDEC : p.month;
   if (p.nunits == 1) {
     out = month_span(0, 12, end_month - 1);
     out.code = *plain_code_for(out);
-    return HSUCC;
+    return Status::OK();
   }
   const int residue = p.year % p.nunits;
   out = month_span(0, 12 * p.nunits, month_number(residue, end_month));
   const int payload = p.nunits | (end_month << 7) | (residue << 11);
   out.code = (payload << kCompoundShift) | HAYPP;
-  return HSUCC;
+  return Status::OK();
 }
 
-Code compose_week_pattern(const FrequencyParts& p, Frequency& out) {
-  if (p.year != 0) return HBYEAR;
-  if (p.month != 0) return HBMONT;
-  if (p.nunits > kAllDaysMask) return HBUNIT;
+Status compose_week_pattern(const FrequencyParts& p, Frequency& out) {
+  if (p.year != 0) return bad_part_year(p);
+  if (p.month != 0) return bad_part_month(p);
+  if (p.nunits > kAllDaysMask) return bad_units(p);
   out = day_pattern(0, p.nunits);
   if (p.nunits == kWeekPatternMask) out.code = HWEEK_PATTERN;
   else if (auto plain = plain_code_for(out)) out.code = *plain;
   else out.code = (p.nunits << kCompoundShift) | HWEEK_PATTERN;
-  return HSUCC;
+  return Status::OK();
 }
 
-Code build_frequency(const FrequencyParts& p, Frequency& out) {
-  if (p.base <= 0 || p.base >= (1 << kCompoundShift)) return HBFREQ;
-  const auto base = plain_frequency(p.base);
-  if (!base) return HBFREQ;
-  if (p.nunits < 1) return HBUNIT;
-  if (p.year < 0) return HBYEAR;
-  if (p.month < 0 || p.month > 12) return HBMONT;
+Status build_frequency(const FrequencyParts& p, Frequency& out) {
+  const auto base = p.base > 0 && p.base < (1 << kCompoundShift) ? plain_frequency(p.base) : std::nullopt;
+  if (!base) return Status::Error(HBFREQ, "base " + std::to_string(p.base) + " is not a frequency constant");
+  if (p.nunits < 1) return bad_units(p);
+  if (p.year < 0) return bad_part_year(p);
+  if (p.month < 0 || p.month > 12) return bad_part_month(p);
   const bool identity = p.nunits == 1 && p.year == 0 && p.month == 0;
   if (p.base == HWEEK_PATTERN) return compose_week_pattern(p, out);
   if (identity) {
     out = *base;
-    return HSUCC;
+    return Status::OK();
   }
   if (is_intraday_code(p.base)) return compose_intraday(p, out);
   if (p.base == HAPPY) return compose_periods_per_year(p, out);
   if (p.base == HAYPP) return compose_years_per_period(p, out);
-  if (p.nunits != 1) return HBUNIT;
-  return p.year != 0 ? HBYEAR : HBMONT;
+  if (p.nunits != 1) return bad_units(p);
+  return p.year != 0 ? bad_part_year(p) : bad_part_month(p);
 }
 
 FrequencyParts parts_of_compound(int code) {
@@ -216,24 +230,31 @@ std::optional<Frequency> describe_frequency(int code) {
   const FrequencyParts parts = parts_of_compound(code);
   if (parts.base != HAYPP && parts.base != HWEEK_PATTERN && !is_intraday_code(parts.base)) return std::nullopt;
   Frequency f;
-  if (build_frequency(parts, f) != HSUCC || f.code != code) return std::nullopt;  // only canonical codes
+  if (!build_frequency(parts, f).ok() || f.code != code) return std::nullopt;  // only canonical codes
   return f;
 }
 
-Code compose_frequency(const FrequencyParts& parts, int& code) {
-  Frequency f;
-  const Code status = build_frequency(parts, f);
-  if (status == HSUCC) code = f.code;
-  return status;
+Status frequency_of(int code, Frequency& f) {
+  const auto described = describe_frequency(code);
+  if (!described) return bad_frequency(code);
+  f = *described;
+  return Status::OK();
 }
 
-Code decompose_frequency(int code, FrequencyParts& parts) {
-  const auto f = describe_frequency(code);
-  if (!f) return HBFREQ;
+Status compose_frequency(const FrequencyParts& parts, int& code) {
+  Frequency f;
+  CRQX_RETURN_IF_ERROR(build_frequency(parts, f));
+  code = f.code;
+  return Status::OK();
+}
+
+Status decompose_frequency(int code, FrequencyParts& parts) {
+  Frequency f;
+  CRQX_RETURN_IF_ERROR(frequency_of(code, f));
   if (code == HWEEK_PATTERN) parts = {code, kWeekPatternMask, 0, 0};
   else if (code < (1 << kCompoundShift)) parts = {code, 1, 0, 0};
   else parts = parts_of_compound(code);
-  return HSUCC;
+  return Status::OK();
 }
 
 int base_frequency(int code) {
@@ -365,7 +386,8 @@ std::optional<int> parse_int_arg(const std::string& s) {
   return v;
 }
 
-Code read_frequency_text(const FrequencyText& s, int& code) {
+// Whether the text names a frequency; its code in `code`.
+bool read_frequency_text(const FrequencyText& s, int& code) {
   const std::string& n = s.name;
   const size_t nargs = s.has_args ? s.args.size() : 0;
   auto month_arg = [&](size_t k) -> std::optional<int> {
@@ -373,7 +395,7 @@ Code read_frequency_text(const FrequencyText& s, int& code) {
     return match_name(s.args[k], kMonthNames, 12);
   };
   auto compose = [&](int base, int nunits, int year, int month) {
-    return compose_frequency({base, nunits, year, month}, code) == HSUCC ? HSUCC : HBFREQ;
+    return compose_frequency({base, nunits, year, month}, code).ok();
   };
   struct Unit {
     const char* name;
@@ -382,39 +404,39 @@ Code read_frequency_text(const FrequencyText& s, int& code) {
   static const Unit kIntraday[] = {
       {"MILLISECONDLY", HMSEC}, {"SECONDLY", HSEC}, {"MINUTELY", HMIN}, {"HOURLY", HHOUR}};
   for (const Unit& u : kIntraday)
-    if (n == u.name) return nargs ? HBFREQ : compose(u.code, s.multiple.value_or(1), 0, 0);
+    if (n == u.name) return nargs ? false : compose(u.code, s.multiple.value_or(1), 0, 0);
   if (n == "PERIODSPERYEAR") {
-    if (!s.multiple) return nargs ? HBFREQ : (code = HAPPY, HSUCC);
+    if (!s.multiple) return nargs ? false : (code = HAPPY, true);
     const auto month = month_arg(0);
-    return (!month || nargs > 1) ? HBFREQ : compose(HAPPY, *s.multiple, 0, *month);
+    return (!month || nargs > 1) ? false : compose(HAPPY, *s.multiple, 0, *month);
   }
   if (n == "YEARSPERPERIOD") {
-    if (!s.multiple) return nargs ? HBFREQ : (code = HAYPP, HSUCC);
+    if (!s.multiple) return nargs ? false : (code = HAYPP, true);
     const auto month = month_arg(0);
     const auto year = nargs > 1 ? parse_int_arg(s.args[1]) : std::optional<int>(0);
-    return (!month || !year || nargs > 2) ? HBFREQ : compose(HAYPP, *s.multiple, *year, *month);
+    return (!month || !year || nargs > 2) ? false : compose(HAYPP, *s.multiple, *year, *month);
   }
-  if (s.multiple) return HBFREQ;
+  if (s.multiple) return false;
   if (n == "WEEKPATTERN") {
-    if (!nargs) return (code = HWEEK_PATTERN, HSUCC);
+    if (!nargs) return (code = HWEEK_PATTERN, true);
     int mask = 0;
     for (const std::string& a : s.args) {
       const auto w = match_name(a, kWeekdayNames, 7);
-      if (!w) return HBFREQ;
+      if (!w) return false;
       mask |= 1 << (*w - 1);
     }
     return compose(HWEEK_PATTERN, mask, 0, 0);
   }
   if (n == "WEEKLY") {
     const auto w = nargs ? match_name(s.args[0], kWeekdayNames, 7) : std::optional<int>(HSUN);
-    return (!w || nargs > 1) ? HBFREQ : (code = HWKSUN + *w - 1, HSUCC);
+    return (!w || nargs > 1) ? false : (code = HWKSUN + *w - 1, true);
   }
   if (n == "BIWEEKLY") {
     std::string a = nargs ? s.args[0] : "ASUNDAY";
-    if (nargs > 1 || a.size() < 4 || (a[0] != 'A' && a[0] != 'B')) return HBFREQ;
+    if (nargs > 1 || a.size() < 4 || (a[0] != 'A' && a[0] != 'B')) return false;
     const auto w = match_name(a.substr(1), kWeekdayNames, 7);
-    if (!w) return HBFREQ;
-    return (code = (a[0] == 'A' ? HWASUN : HWBSUN) + *w - 1, HSUCC);
+    if (!w) return false;
+    return (code = (a[0] == 'A' ? HWASUN : HWBSUN) + *w - 1, true);
   }
   struct Span {
     const char* name;
@@ -424,25 +446,28 @@ Code read_frequency_text(const FrequencyText& s, int& code) {
                                 {"SEMIANNUAL", 2}, {"ANNUAL", 1}, {"YEARLY", 1}};
   for (const Span& sp : kSpans) {
     if (n != sp.name) continue;
-    if (sp.per_year == 12) return nargs ? HBFREQ : (code = HMONTH, HSUCC);
+    if (sp.per_year == 12) return nargs ? false : (code = HMONTH, true);
     const auto month = month_arg(0);
-    return (!month || nargs > 1) ? HBFREQ : compose(HAPPY, sp.per_year, 0, *month);
+    return (!month || nargs > 1) ? false : compose(HAPPY, sp.per_year, 0, *month);
   }
-  if (nargs) return HBFREQ;
-  if (n == "DAILY") return (code = HDAILY, HSUCC);
-  if (n == "BUSINESS") return (code = HBUSNS, HSUCC);
-  if (n == "TENDAY") return (code = HTENDA, HSUCC);
-  if (n == "TWICEMONTHLY" || n == "SEMIMONTHLY") return (code = HTWICM, HSUCC);
-  if (n == "CASE" || n == "UNDATED") return (code = HCASEX, HSUCC);
-  return HBFREQ;
+  if (nargs) return false;
+  if (n == "DAILY") return (code = HDAILY, true);
+  if (n == "BUSINESS") return (code = HBUSNS, true);
+  if (n == "TENDAY") return (code = HTENDA, true);
+  if (n == "TWICEMONTHLY" || n == "SEMIMONTHLY") return (code = HTWICM, true);
+  if (n == "CASE" || n == "UNDATED") return (code = HCASEX, true);
+  return false;
 }
 
 }  // namespace
 
-Code parse_frequency(std::string_view text, int& code) {
+Status parse_frequency(std::string_view text, int& code) {
   const auto parsed = split_frequency_text(text);
-  if (!parsed) return HBFREQ;
-  return read_frequency_text(*parsed, code);
+  int parsed_code = 0;
+  if (!parsed || !read_frequency_text(*parsed, parsed_code))
+    return Status::Error(HBFREQ, "'" + std::string(text) + "' is not a frequency");
+  code = parsed_code;
+  return Status::OK();
 }
 
 // ---- Nesting -------------------------------------------------------------

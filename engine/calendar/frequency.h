@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/codes.h"
+#include "core/status.h"
 
 namespace crqx::calendar {
 
@@ -43,6 +44,8 @@ constexpr int kWeekPatternMask = 0x7E;  // Monday..Saturday: the plain week patt
 constexpr int kAllDaysMask = 0x7F;
 
 std::optional<Frequency> describe_frequency(int code);
+// The frequency `code` describes, or HBFREQ naming the code.
+Status frequency_of(int code, Frequency& f);
 
 // The parts of a frequency code (qzvpfrq / qzvufrq).
 struct FrequencyParts {
@@ -56,13 +59,13 @@ struct FrequencyParts {
 };
 
 // Builds the one canonical code for the calendar the parts describe.
-Code compose_frequency(const FrequencyParts& parts, int& code);
+Status compose_frequency(const FrequencyParts& parts, int& code);
 // The canonical parts of a valid code; compose_frequency gives the code back.
-Code decompose_frequency(int code, FrequencyParts& parts);
+Status decompose_frequency(int code, FrequencyParts& parts);
 int base_frequency(int code);  // the base of a compound code, else the code
 
 std::string frequency_name(int code);                     // "" for an invalid code
-Code parse_frequency(std::string_view text, int& code);  // inverse of frequency_name
+Status parse_frequency(std::string_view text, int& code);  // inverse of frequency_name
 
 // True when every period of `finer` lies within a single period of `coarser`.
 bool frequency_divides(const Frequency& finer, const Frequency& coarser);

@@ -22,11 +22,13 @@ namespace crqx::calendar {
 // Resolves a two-digit year: century 1..99 puts it in that century (20:
 // 2000..2099); 100..9999 is the first year of a 100-year window; 0 is the
 // window from 50 years before `current_year` to 49 after. Else HBYEAR.
-Code resolve_two_digit_year(int two_digits, int century, int current_year, int& year);
+Status resolve_two_digit_year(int two_digits, int century, int current_year, int& year);
 
-Code format_literal(const Frequency& f, int32_t index, const Fiscal& fiscal, std::string& text);
-Code parse_literal(const Frequency& f, std::string_view text, const Fiscal& fiscal, int century, int current_year,
-                   int32_t& index);
+Status format_literal(const Frequency& f, int32_t index, const Fiscal& fiscal, std::string& text);
+// HBDATE naming the text when it is no literal of the frequency; the
+// statuses of its parts (HBYEAR, HBPER, HBMONT, ...) when a part is bad.
+Status parse_literal(const Frequency& f, std::string_view text, const Fiscal& fiscal, int century,
+                     int current_year, int32_t& index);
 
 // The year/period letter of a frequency ('\0' for annual forms), and the
 // digits its period is padded to.

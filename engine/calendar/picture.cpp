@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "calendar/convert.h"
+#include "calendar/errors.h"
 #include "calendar/literal.h"
 #include "calendar/text_util.h"
 
@@ -63,13 +64,13 @@ struct DateFields {
 
 }  // namespace
 
-Code compile_picture(std::string_view image, std::vector<PictureToken>& tokens) {
+Status compile_picture(std::string_view image, std::vector<PictureToken>& tokens) {
   tokens.clear();
   for (size_t i = 0; i < image.size();) {
     const char c = image[i];
     if (c == '"') {
       const size_t close = image.find('"', i + 1);
-      if (close == std::string_view::npos) return HBADVAL;
+      if (close == std::string_view::npos) return bad_picture(image, "a quote is not closed");
       for (size_t k = i + 1; k < close; ++k) append_text(tokens, image[k]);
       i = close + 1;
       continue;
@@ -89,24 +90,22 @@ Code compile_picture(std::string_view image, std::vector<PictureToken>& tokens) 
       matched = true;
       break;
     }
-    if (!matched) return HBADVAL;
+    if (!matched) return bad_picture(image, std::string("no token starts at '") + c + "'");
   }
-  return tokens.empty() ? HBADVAL : HSUCC;
+  return tokens.empty() ? bad_picture(image, "it is empty") : Status::OK();
 }
 
-Code format_picture(const Frequency& f, int32_t index, std::string_view image, const Fiscal& fiscal,
-                    std::string& text) {
+Status format_picture(const Frequency& f, int32_t index, std::string_view image, const Fiscal& fiscal,
+                      std::string& text) {
   std::vector<PictureToken> tokens;
-  if (Code st = compile_picture(image, tokens); st != HSUCC) return st;
-  if (Code st = check_fiscal(fiscal.end_month, fiscal.label); st != HSUCC) return st;
-  if (!is_dated(f)) return HBFREQ;
+  CRQX_RETURN_IF_ERROR(compile_picture(image, tokens));
+  CRQX_RETURN_IF_ERROR(check_fiscal(fiscal));
+  if (!is_dated(f)) return no_calendar(f);
   CivilDay day;
   TimeOfDay time;
-  if (Code st = index_to_time(f, index, day, time); st != HSUCC) return st;
+  CRQX_RETURN_IF_ERROR(index_to_time(f, index, day, time));
   int year = day.year, period = 0;
-  if (has_period(tokens)) {
-    if (Code st = index_to_year_period(f, index, fiscal, year, period); st != HSUCC) return st;
-  }
+  if (has_period(tokens)) CRQX_RETURN_IF_ERROR(index_to_year_period(f, index, fiscal, year, period));
   const int weekday = weekday_of_day(days_from_civil(day.year, day.month, day.day));
   std::string out;
   for (const PictureToken& t : tokens) {
@@ -132,7 +131,7 @@ Code format_picture(const Frequency& f, int32_t index, std::string_view image, c
     }
   }
   text = std::move(out);
-  return HSUCC;
+  return Status::OK();
 }
 
 namespace {
@@ -159,26 +158,27 @@ int field_width(Field f) {
   }
 }
 
-Code scan_fields(std::string_view s, const std::vector<PictureToken>& tokens, DateFields& out) {
+// Reads the text's fields; false when it does not follow the tokens.
+bool scan_fields(std::string_view s, const std::vector<PictureToken>& tokens, DateFields& out) {
   size_t pos = 0;
   for (const PictureToken& t : tokens) {
     if (t.field == Field::Text) {
-      if (s.size() - pos < t.text.size() || !equals_ignoring_case(s.substr(pos, t.text.size()), t.text)) return HBDATE;
+      if (s.size() - pos < t.text.size() || !equals_ignoring_case(s.substr(pos, t.text.size()), t.text)) return false;
       pos += t.text.size();
       continue;
     }
     if (t.field == Field::MonthName || t.field == Field::MonthAbbr) {
       out.month = scan_name(s, pos, kMonthNames, 12, t.field == Field::MonthAbbr);
-      if (!out.month) return HBDATE;
+      if (!out.month) return false;
       continue;
     }
     if (t.field == Field::WeekdayName || t.field == Field::WeekdayAbbr) {
       out.weekday = scan_name(s, pos, kWeekdayNames, 7, t.field == Field::WeekdayAbbr);
-      if (!out.weekday) return HBDATE;
+      if (!out.weekday) return false;
       continue;
     }
     int64_t value = 0;
-    if (!read_digits(s, pos, field_width(t.field), value)) return HBDATE;
+    if (!read_digits(s, pos, field_width(t.field), value)) return false;
     const int v = static_cast<int>(value);
     switch (t.field) {
       case Field::Year4: out.year = v, out.two_digit_year.reset(); break;
@@ -193,30 +193,30 @@ Code scan_fields(std::string_view s, const std::vector<PictureToken>& tokens, Da
       default: break;
     }
   }
-  return trim(s.substr(pos)).empty() ? HSUCC : HBDATE;
+  return trim(s.substr(pos)).empty();
 }
 
 }  // namespace
 
-Code scan_picture(const Frequency& f, std::string_view text, std::string_view image, const Fiscal& fiscal,
-                  int century, int current_year, int32_t& index) {
+Status scan_picture(const Frequency& f, std::string_view text, std::string_view image, const Fiscal& fiscal,
+                    int century, int current_year, int32_t& index) {
   std::vector<PictureToken> tokens;
-  if (Code st = compile_picture(image, tokens); st != HSUCC) return st;
-  if (Code st = check_fiscal(fiscal.end_month, fiscal.label); st != HSUCC) return st;
-  if (!is_dated(f)) return HBFREQ;
+  CRQX_RETURN_IF_ERROR(compile_picture(image, tokens));
+  CRQX_RETURN_IF_ERROR(check_fiscal(fiscal));
+  if (!is_dated(f)) return no_calendar(f);
   DateFields fields;
-  if (Code st = scan_fields(trim(text), tokens, fields); st != HSUCC) return st;
+  if (!scan_fields(trim(text), tokens, fields)) return not_in_picture(text, image, "its parts do not match");
   if (fields.two_digit_year) {
     int year = 0;
-    if (Code st = resolve_two_digit_year(*fields.two_digit_year, century, current_year, year); st != HSUCC) return st;
+    CRQX_RETURN_IF_ERROR(resolve_two_digit_year(*fields.two_digit_year, century, current_year, year));
     fields.year = year;
   }
-  if (!fields.year) return HBDATE;  // a date needs its year
+  if (!fields.year) return not_in_picture(text, image, "a date needs its year");
   if (fields.period) return year_period_to_index(f, *fields.year, *fields.period, fiscal, index);
   const CivilDay day{*fields.year, fields.month.value_or(1), fields.day.value_or(1)};
-  if (Code st = check_civil_day(day.year, day.month, day.day); st != HSUCC) return st;
+  CRQX_RETURN_IF_ERROR(check_civil_day(day));
   if (fields.weekday && fields.day && *fields.weekday != weekday_of_day(days_from_civil(day.year, day.month, day.day)))
-    return HBDATE;  // the text contradicts itself
+    return not_in_picture(text, image, "the weekday is not that of the day");
   const TimeOfDay time{fields.hour.value_or(0), fields.minute.value_or(0), fields.second.value_or(0),
                        fields.millisecond.value_or(0)};
   return time_to_index(f, day, time, HCONT, index);

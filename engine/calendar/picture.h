@@ -33,13 +33,14 @@ struct PictureToken {
   std::string text;  // Field::Text only
 };
 
-// HSUCC, or HBADVAL for a malformed picture.
-Code compile_picture(std::string_view image, std::vector<PictureToken>& tokens);
+// OK, or HBADVAL naming the picture and what is wrong with it.
+Status compile_picture(std::string_view image, std::vector<PictureToken>& tokens);
 
-Code format_picture(const Frequency& f, int32_t index, std::string_view image, const Fiscal& fiscal,
-                    std::string& text);
-Code scan_picture(const Frequency& f, std::string_view text, std::string_view image, const Fiscal& fiscal,
-                  int century, int current_year, int32_t& index);
+Status format_picture(const Frequency& f, int32_t index, std::string_view image, const Fiscal& fiscal,
+                      std::string& text);
+// HBDATE naming the text and the picture when the text does not follow it.
+Status scan_picture(const Frequency& f, std::string_view text, std::string_view image, const Fiscal& fiscal,
+                    int century, int current_year, int32_t& index);
 
 }  // namespace crqx::calendar
 

@@ -5,7 +5,7 @@
 #include "attributes/name_lists.h"
 #include "objects/names.h"
 #include "objects/objects.h"
-#include "store/schema.h"
+#include "store/store.h"
 
 namespace crqx {
 namespace namelists {

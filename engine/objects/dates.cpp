@@ -24,7 +24,7 @@ Status index_of_ms(int freq, int64_t ms, int32_t* index) {
         found = calendar::locate_day(*f, day, calendar::Relate::Contains);
         if (!found) found = calendar::locate_day(*f, day, calendar::Relate::Before);
     }
-    if (calendar::to_date_index(*f, found, *index) != HSUCC)
+    if (!calendar::to_date_index(*f, found, "the time", *index).ok())
         return Status::Error(HBFREQ, "the time has no date index in frequency " + std::to_string(freq));
     return Status::OK();
 }
@@ -33,7 +33,7 @@ void year_period(int freq, std::optional<int32_t> index, int* year, int* period)
     *year = *period = 0;
     auto f = calendar::describe_frequency(freq);
     if (!index || !f) return;
-    if (calendar::index_to_year_period(*f, *index, calendar::kCalendarYear, *year, *period) != HSUCC)
+    if (!calendar::index_to_year_period(*f, *index, calendar::kCalendarYear, *year, *period).ok())
         *year = *period = 0;
 }
 

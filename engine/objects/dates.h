@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "store/status.h"
+#include "core/status.h"
 
 namespace crqx {
 namespace objects {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "store/status.h"
+#include "core/status.h"
 
 namespace crqx {
 namespace objects {

@@ -4,7 +4,7 @@
 
 #include "calendar/frequency.h"
 #include "objects/names.h"
-#include "store/schema.h"
+#include "store/store.h"
 
 namespace crqx {
 namespace objects {

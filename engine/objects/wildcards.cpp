@@ -4,7 +4,7 @@
 
 #include "objects/names.h"
 #include "session/session.h"
-#include "store/schema.h"
+#include "store/store.h"
 
 namespace crqx {
 namespace objects {

@@ -107,13 +107,14 @@ bool post_on_close() { return option("POST_ON_CLOSE") != 0; }
 
 void set_post_on_close(bool on) { find_option("POST_ON_CLOSE")->value = on ? 1 : 0; }
 
-int set_option(const std::string& name, const std::string& value) {
+Status set_option(const std::string& name, const std::string& value) {
     Option* o = find_option(name);
-    if (o == nullptr) return HBOPT;
+    if (o == nullptr) return Status::Error(HBOPT, "unknown option '" + name + "'");
     long v;
-    if (!parse_value(*o, value, &v)) return HBOPTV;
+    if (!parse_value(*o, value, &v))
+        return Status::Error(HBOPTV, "bad value '" + value + "' for option '" + name + "'");
     o->value = v;
-    return HSUCC;
+    return Status::OK();
 }
 
 long option(const std::string& name) { return find_option(name)->value; }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "core/status.h"
+
 namespace crqx {
 namespace session {
 
@@ -27,9 +29,9 @@ const std::string& last_error();
 bool post_on_close();
 void set_post_on_close(bool on);
 
-// Options, by case-insensitive name. set_option returns the status: HSUCC,
-// HBOPT (unknown name) or HBOPTV (bad value).
-int set_option(const std::string& name, const std::string& value);
+// Options, by case-insensitive name. set_option fails with HBOPT (unknown
+// name) or HBOPTV (bad value), naming what it was given.
+Status set_option(const std::string& name, const std::string& value);
 // The current value of an integer option (the name must be a known option).
 long option(const std::string& name);
 

@@ -5,7 +5,6 @@
 #include <map>
 
 #include "core/codes.h"
-#include "session/session.h"
 
 namespace crqx {
 namespace store {
@@ -14,7 +13,6 @@ namespace {
 struct Registry {
     std::map<int, Database> open;
     int last_key = 0;
-    bool closer_registered = false;
 };
 
 Registry& registry() {
@@ -42,15 +40,6 @@ Status check_not_open(const std::string& identity, Mode mode) {
     return Status::OK();
 }
 
-void register_closer() {
-    if (registry().closer_registered) return;
-    registry().closer_registered = true;
-    session::on_end([] {
-        close_all(session::post_on_close());
-        registry().closer_registered = false;
-    });
-}
-
 }  // namespace
 
 Status mode_from_code(int code, Mode* mode) {
@@ -66,11 +55,11 @@ Status mode_from_code(int code, Mode* mode) {
     }
 }
 
-Status open_database(const std::string& name, Mode mode, int* key, int connection) {
+Status open_database(const std::string& name, Mode mode, const StoreOptions& options, int* key, int connection) {
     Database d;
     d.identity = mode == Mode::Work ? "" : file_identity(name);
     CRQX_RETURN_IF_ERROR(check_not_open(d.identity, mode));
-    CRQX_RETURN_IF_ERROR(open_store(name, mode, &d.store));
+    CRQX_RETURN_IF_ERROR(open_store(name, mode, options, &d.store));
     if (mode != Mode::Work && d.identity.empty()) d.identity = file_identity(name);
     d.name = name;
     d.mode = mode;
@@ -78,7 +67,6 @@ Status open_database(const std::string& name, Mode mode, int* key, int connectio
     d.key = ++registry().last_key;
     *key = d.key;
     registry().open.emplace(d.key, std::move(d));
-    register_closer();
     return Status::OK();
 }
 

@@ -21,11 +21,13 @@ struct Database {
     std::unique_ptr<Store> store;
 };
 
-// Opens `name` in `mode` and registers it; the new key in *key. Besides
-// open_store's statuses: HFUSE when the file is already open in this
-// session and either opening writes. `connection` records the connection
-// the database is opened through (0: opened directly).
-Status open_database(const std::string& name, Mode mode, int* key, int connection = 0);
+// Opens `name` in `mode` with the caller's options and registers it; the
+// new key in *key. Besides open_store's statuses: HFUSE when the file is
+// already open in this session and either opening writes. `connection`
+// records the connection the database is opened through (0: opened
+// directly).
+Status open_database(const std::string& name, Mode mode, const StoreOptions& options, int* key,
+                     int connection = 0);
 
 // The keys of the open databases opened through `connection`, in key order.
 std::vector<int> databases_of_connection(int connection);
@@ -37,7 +39,7 @@ Status find_database(int key, Database** database);
 // `post_first`; the key is invalid afterwards even if posting failed.
 Status close_database(int key, bool post_first);
 
-// Closes every database (the session is ending).
+// Closes every database (the session is ending: its owner calls this).
 void close_all(bool post_first);
 
 // The access mode for a mode code of the C interface, or HBMODE.

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "store/status.h"
+#include "core/status.h"
 #include "store/store.h"
 
 namespace crqx {
@@ -37,10 +37,6 @@ Status clear_extra_tables(sqlite3* db);
 // any other file, HBVER for a newer format. An empty file counts as "fresh"
 // (ours to initialise) and sets *fresh.
 Status check_format(sqlite3* db, bool* fresh);
-
-// The key under which lookups match a name: ASCII letters folded to upper
-// case, every other byte unchanged.
-std::string name_key(const std::string& name);
 
 }  // namespace store
 }  // namespace crqx

@@ -1,5 +1,6 @@
-// The catalog of the file-backed store: database properties, object
-// records and the opaque value chunks, as SQL over the tables of schema.cpp.
+// The catalog of the file-backed store: database properties and object
+// records, as SQL over the tables of schema.cpp (value chunks live in
+// sqlite_chunks.cpp).
 #include <map>
 
 #include "store/schema.h"
@@ -153,12 +154,10 @@ Status SqliteStore::object_id(const std::string& name, int64_t* id) {
 Status SqliteStore::delete_object(const std::string& name) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(name, &id));
-    Statement chunks(db_, "DELETE FROM value_chunks WHERE object_id = ?1");
-    int rc = chunks.bind(1, id).step();
-    if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "deleting object '" + name + "'", HLOCKD);
+    CRQX_RETURN_IF_ERROR(delete_chunks(id));
     CRQX_RETURN_IF_ERROR(delete_object_extras(id));
     Statement st(db_, "DELETE FROM objects WHERE id = ?1");
-    rc = st.bind(1, id).step();
+    int rc = st.bind(1, id).step();
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "deleting object '" + name + "'", HLOCKD);
 }
 
@@ -171,27 +170,6 @@ Status SqliteStore::list_objects(std::vector<ObjectRecord>* records) {
         read_record(st, &records->back());
     }
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "listing the objects", HLOCKD);
-}
-
-Status SqliteStore::read_chunks(const std::string& name, std::vector<Chunk>* chunks) {
-    int64_t id = 0;
-    CRQX_RETURN_IF_ERROR(object_id(name, &id));
-    Statement st(db_, "SELECT chunk, data FROM value_chunks WHERE object_id = ?1 ORDER BY chunk");
-    st.bind(1, id);
-    int rc;
-    while ((rc = st.step()) == SQLITE_ROW) chunks->push_back({st.column_int(0), st.column_text(1)});
-    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "reading values", HLOCKD);
-}
-
-Status SqliteStore::write_chunks(const std::string& name, const std::vector<Chunk>& chunks) {
-    int64_t id = 0;
-    CRQX_RETURN_IF_ERROR(object_id(name, &id));
-    for (const Chunk& c : chunks) {
-        Statement st(db_, "INSERT OR REPLACE INTO value_chunks(object_id, chunk, data) VALUES (?1, ?2, CAST(?3 AS BLOB))");
-        int rc = st.bind(1, id).bind(2, c.number).bind(3, c.data).step();
-        if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "writing values", HLOCKD);
-    }
-    return Status::OK();
 }
 
 }  // namespace store

@@ -9,13 +9,20 @@
 #include <chrono>
 #include <cstring>
 
-#include "session/session.h"
 #include "store/schema.h"
 #include "store/sqlite_util.h"
 
 namespace crqx {
 namespace store {
 namespace {
+
+// The descriptor is closed at once; where exec exists it must not leak into
+// a child started meanwhile by another thread.
+#ifdef O_CLOEXEC
+constexpr int kCloseOnExec = O_CLOEXEC;
+#else
+constexpr int kCloseOnExec = 0;
+#endif
 
 // SQLite's own limit on a file name is 512 bytes.
 constexpr size_t kMaxPathBytes = 511;
@@ -41,7 +48,7 @@ Status check_path(const std::string& path, std::string* file) {
 
 // Creates the file if it does not exist; *created tells whether we did.
 Status create_file(const std::string& file, bool exclusive, bool* created) {
-    int flags = O_RDWR | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : 0);
+    int flags = O_RDWR | O_CREAT | kCloseOnExec | (exclusive ? O_EXCL : 0);
     int fd = ::open(file.c_str(), flags, 0644);
     if (fd < 0 && errno == EEXIST) return Status::Error(HCEXI, "the database already exists");
     if (fd < 0) return Status::Error(HBFILE, "cannot create '" + file + "': " + std::strerror(errno));
@@ -62,16 +69,17 @@ Status check_existence(const std::string& file, Mode mode, bool* created) {
     return Status::OK();
 }
 
-Status configure(sqlite3* db, Mode mode) {
+Status configure(sqlite3* db, Mode mode, const StoreOptions& options) {
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, static_cast<int>(session::option("BUSY_TIMEOUT")));
+    sqlite3_busy_timeout(db, options.busy_timeout_ms);
     if (!writes(mode)) return Status::OK();
     // WAL: readers never block the writer, a post is one atomic append, and
     // a killed process leaves the last posted state intact.
     Statement wal(db, "PRAGMA journal_mode=WAL");
     int rc = wal.step();
     if (rc != SQLITE_ROW) return sqlite_error(db, rc, "opening the database", HFUSE);
-    const char* sync = session::option("DURABILITY") >= 2 ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL";
+    const char* sync = options.durability == Durability::PowerLoss ? "PRAGMA synchronous=FULL"
+                                                                   : "PRAGMA synchronous=NORMAL";
     rc = exec(db, sync);
     if (rc == SQLITE_OK) rc = exec(db, "PRAGMA foreign_keys=ON");
     return rc == SQLITE_OK ? Status::OK() : sqlite_error(db, rc, "configuring the database", HFUSE);
@@ -91,21 +99,22 @@ Status initialise(sqlite3* db, Mode mode, bool fresh) {
     return s;
 }
 
-Status open_connection(const std::string& file, Mode mode, sqlite3** db) {
+Status open_connection(const std::string& file, Mode mode, const StoreOptions& options, sqlite3** db) {
     int flags = (writes(mode) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_FULLMUTEX;
     int rc = sqlite3_open_v2(file.c_str(), db, flags, nullptr);
     if (rc != SQLITE_OK) return sqlite_error(*db, rc, "opening '" + file + "'", HFUSE);
-    return configure(*db, mode);
+    return configure(*db, mode, options);
 }
 
-Status open_file_store(const std::string& path, Mode mode, std::unique_ptr<Store>* out) {
+Status open_file_store(const std::string& path, Mode mode, const StoreOptions& options,
+                       std::unique_ptr<Store>* out) {
     std::string file;
     CRQX_RETURN_IF_ERROR(check_path(path, &file));
     bool created = false;
     CRQX_RETURN_IF_ERROR(check_existence(file, mode, &created));
     sqlite3* db = nullptr;
     bool fresh = false;
-    Status s = open_connection(file, mode, &db);
+    Status s = open_connection(file, mode, options, &db);
     if (s.ok()) s = check_format(db, &fresh);
     if (s.ok()) s = initialise(db, mode, fresh);
     if (s.ok()) s = ensure_extra_tables(db, writes(mode));
@@ -137,8 +146,8 @@ int64_t now_ms() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-Status open_store(const std::string& path, Mode mode, std::unique_ptr<Store>* out) {
-    return mode == Mode::Work ? open_work_store(out) : open_file_store(path, mode, out);
+Status open_store(const std::string& path, Mode mode, const StoreOptions& options, std::unique_ptr<Store>* out) {
+    return mode == Mode::Work ? open_work_store(out) : open_file_store(path, mode, options, out);
 }
 
 SqliteStore::SqliteStore(sqlite3* db, Mode mode) : db_(db), mode_(mode) {}

@@ -1,4 +1,5 @@
-// The file-backed store: one SQLite database per file, in WAL mode.
+// The file-backed store: one SQLite database per file, in WAL mode. Only the
+// store room sees this header; the rooms above know the Store of store.h.
 //
 // Locking. Writes happen in one open write transaction (BEGIN IMMEDIATE)
 // that holds SQLite's write lock; readers in other processes keep reading
@@ -36,10 +37,9 @@ public:
     Status update_object(const std::string& name, const ObjectRecord& record) override;
     Status delete_object(const std::string& name) override;
     Status list_objects(std::vector<ObjectRecord>* records) override;
-    Status read_chunks(const std::string& name, std::vector<Chunk>* chunks) override;
-    Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) override;
     Status read_chunk_span(const std::string& name, int64_t first, int64_t last,
                            std::vector<Chunk>* chunks) override;  // sqlite_chunks.cpp
+    Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) override;
     Status find_attribute(const std::string& object, const std::string& name, AttributeRecord* record) override;
     Status write_attribute(const std::string& object, const AttributeRecord& record) override;
     Status list_attributes(const std::string& object, std::vector<AttributeRecord>* records) override;
@@ -58,6 +58,8 @@ private:
     Status object_id(const std::string& name, int64_t* id);
     // Whether `name` is an alias of some object (HOEXI with its text).
     Status check_not_alias(const std::string& name);
+    // Removes the value chunks of object `id` (sqlite_chunks.cpp).
+    Status delete_chunks(int64_t id);
     // Removes the attributes and name lists of object `id`.
     Status delete_object_extras(int64_t id);
 

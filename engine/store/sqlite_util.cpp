@@ -69,6 +69,11 @@ Statement& Statement::bind(int index, const std::string& value) {
     return *this;
 }
 
+Statement& Statement::bind_blob(int index, const std::string& bytes) {
+    sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
 Statement& Statement::bind_null(int index) {
     sqlite3_bind_null(stmt_, index);
     return *this;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "store/status.h"
+#include "core/status.h"
 
 namespace crqx {
 namespace store {
@@ -25,7 +25,8 @@ public:
     bool prepared() const { return stmt_ != nullptr; }
     Statement& bind(int index, int64_t value);
     Statement& bind(int index, double value);
-    Statement& bind(int index, const std::string& value);
+    Statement& bind(int index, const std::string& value);  // as text
+    Statement& bind_blob(int index, const std::string& bytes);
     Statement& bind_null(int index);
 
     // SQLITE_ROW, SQLITE_DONE or an error code.

@@ -1,13 +1,19 @@
-// The storage interface: one database behind a narrow set of operations, so
-// that the file-backed store (sqlite_store.cpp) and a server-backed one can
-// stand side by side. Every method returns a Status; none throws on a
-// user-level failure.
+// The storage interface: one database behind a narrow set of operations.
+// This header is the whole contract between the rooms above and a store:
+// nothing above the store reaches the storage library underneath (SQLite
+// for the file-backed store in sqlite_*.cpp), so a second store, such as
+// one on a database server, stands beside the first by implementing Store
+// and an open function, and every room works on either. Every method
+// returns a Status; none throws on a user-level failure.
 //
 // Transactions. A store keeps its unposted changes in one open transaction:
 // they are visible to this store at once, made durable by post(), and
 // discarded by restore() or by close() without posting. Each operation that
 // changes the database runs inside begin_change()/end_change(), which makes
 // that one operation all-or-nothing (a failed operation leaves no trace).
+//
+// Names. Objects, aliases and attributes are matched case-insensitively, by
+// name_key(); a store keeps the spelling it was given.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "store/status.h"
+#include "core/status.h"
 
 namespace crqx {
 namespace store {
@@ -116,20 +122,16 @@ public:
     // Every object, in name order (case-insensitive).
     virtual Status list_objects(std::vector<ObjectRecord>* records) = 0;
 
-    // An object's stored values (empty until the series room writes them).
-    virtual Status read_chunks(const std::string& name, std::vector<Chunk>* chunks) = 0;
-    virtual Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) = 0;
-    // The chunks numbered first..last of an object's values, in chunk order
-    // (chunks never written are absent). This default filters read_chunks;
-    // stores override it to read only what is asked.
+    // An object's stored values (no chunks until the series room writes
+    // them). read_chunk_span appends the chunks numbered first..last in
+    // chunk order (chunks never written are absent); write_chunks adds or
+    // replaces chunks, bytes unchanged. Deleting an object deletes its chunks.
     virtual Status read_chunk_span(const std::string& name, int64_t first, int64_t last,
-                                   std::vector<Chunk>* chunks) {
-        std::vector<Chunk> all;
-        Status s = read_chunks(name, &all);
-        if (!s.ok()) return s;
-        for (Chunk& c : all)
-            if (c.number >= first && c.number <= last) chunks->push_back(std::move(c));
-        return Status::OK();
+                                   std::vector<Chunk>* chunks) = 0;
+    virtual Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) = 0;
+    // Every chunk of an object (a copy moves them unchanged).
+    Status read_chunks(const std::string& name, std::vector<Chunk>* chunks) {
+        return read_chunk_span(name, INT64_MIN, INT64_MAX, chunks);
     }
 
     // Attributes of the object `object` names (a name or an alias; HNOOBJ
@@ -148,6 +150,16 @@ public:
     virtual Status write_names(const std::string& object, NameList list, const std::vector<std::string>& names) = 0;
 };
 
+// What the caller decides for a store it opens (the session's options).
+enum class Durability {
+    Process,    // a post survives a crash or kill of the process
+    PowerLoss,  // it also survives a power loss or an operating-system crash
+};
+struct StoreOptions {
+    int busy_timeout_ms = 2000;  // how long to wait for another process's lock
+    Durability durability = Durability::PowerLoss;
+};
+
 // Opens (or creates, per `mode`) the database file at `path`; Mode::Work
 // ignores the path and opens a private in-memory database. Statuses:
 // HBFILE (unusable name: empty, too long, a directory, no such folder),
@@ -155,10 +167,14 @@ public:
 // HNZVDB (not a database of this engine), HBVER (newer format),
 // HREADO (file not writable for a writing mode), HFUSE (another process
 // holds the write lock past the busy timeout).
-Status open_store(const std::string& path, Mode mode, std::unique_ptr<Store>* out);
+Status open_store(const std::string& path, Mode mode, const StoreOptions& options, std::unique_ptr<Store>* out);
 
 // Current time in milliseconds since 1970-01-01T00:00 UTC.
 int64_t now_ms();
+
+// The key under which lookups match a name: ASCII letters folded to upper
+// case, every other byte unchanged.
+std::string name_key(const std::string& name);
 
 }  // namespace store
 }  // namespace crqx

@@ -48,7 +48,7 @@ TEST(NameLists, ParseAndJoin) {
 class AttributeStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(store::open_store("", store::Mode::Work, &store_).ok());
+        ASSERT_TRUE(store::open_store("", store::Mode::Work, {}, &store_).ok());
         store::ObjectRecord r;
         r.name = "GDP";
         r.object_class = HSERIE;

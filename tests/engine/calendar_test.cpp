@@ -8,6 +8,7 @@
 #include "calendar/convert.h"
 #include "calendar/date_index.h"
 #include "calendar/frequency.h"
+#include "calendar/picture.h"
 
 using namespace crqx;
 using namespace crqx::calendar;
@@ -22,7 +23,7 @@ Frequency F(int code) {
 
 int compose(int base, int nunits, int year = 0, int month = 0) {
   int code = -1;
-  EXPECT_EQ(compose_frequency({base, nunits, year, month}, code), HSUCC) << base << " " << nunits;
+  EXPECT_EQ(compose_frequency({base, nunits, year, month}, code).code(), HSUCC) << base << " " << nunits;
   return code;
 }
 
@@ -42,7 +43,7 @@ std::vector<int> all_frequencies() {
 
 int32_t day_index(int code, int y, int m, int d, int relate = HCONT) {
   int32_t idx = 0;
-  EXPECT_EQ(day_to_index(F(code), {y, m, d}, relate, idx), HSUCC) << code << " " << y << "-" << m << "-" << d;
+  EXPECT_EQ(day_to_index(F(code), {y, m, d}, relate, idx).code(), HSUCC) << code << " " << y << "-" << m << "-" << d;
   return idx;
 }
 
@@ -85,7 +86,7 @@ TEST(Frequency, ComposeCanonicalisesToOneCodePerCalendar) {
   };
   for (const Row& r : rows) {
     int code = -1;
-    EXPECT_EQ(compose_frequency(r.parts, code), HSUCC);
+    EXPECT_EQ(compose_frequency(r.parts, code).code(), HSUCC);
     EXPECT_EQ(code, r.expected) << r.parts.base << " " << r.parts.nunits;
   }
   EXPECT_EQ(compose(HAYPP, 2, 2020, HDEC), compose(HAYPP, 2, 1970, HDEC));
@@ -106,7 +107,7 @@ TEST(Frequency, ComposeRejectsBadParts) {
   };
   for (const Row& r : rows) {
     int code = 12345;
-    EXPECT_EQ(compose_frequency(r.parts, code), r.status) << r.parts.base << " " << r.parts.nunits;
+    EXPECT_EQ(compose_frequency(r.parts, code).code(), r.status) << r.parts.base << " " << r.parts.nunits;
     EXPECT_EQ(code, 12345);
   }
 }
@@ -114,19 +115,19 @@ TEST(Frequency, ComposeRejectsBadParts) {
 TEST(Frequency, DecomposeIsTheExactInverseOfCompose) {
   for (int code : all_frequencies()) {
     FrequencyParts parts;
-    ASSERT_EQ(decompose_frequency(code, parts), HSUCC) << code;
+    ASSERT_EQ(decompose_frequency(code, parts).code(), HSUCC) << code;
     EXPECT_EQ(compose(parts.base, parts.nunits, parts.year, parts.month), code);
     EXPECT_EQ(base_frequency(code), parts.base);
   }
   FrequencyParts parts;
-  EXPECT_EQ(decompose_frequency(HUNDFX, parts), HBFREQ);
+  EXPECT_EQ(decompose_frequency(HUNDFX, parts).code(), HBFREQ);
 }
 
 TEST(Frequency, NamesParseBackToTheSameCode) {
   for (int code : all_frequencies()) {
     int parsed = -1;
     const std::string name = frequency_name(code);
-    EXPECT_EQ(parse_frequency(name, parsed), HSUCC) << name;
+    EXPECT_EQ(parse_frequency(name, parsed).code(), HSUCC) << name;
     EXPECT_EQ(parsed, code) << name;
   }
 }
@@ -143,15 +144,15 @@ TEST(Frequency, ParsesFrequencyTexts) {
   };
   for (auto [text, expected] : good) {
     int code = -1;
-    EXPECT_EQ(parse_frequency(text, code), HSUCC) << text;
+    EXPECT_EQ(parse_frequency(text, code).code(), HSUCC) << text;
     EXPECT_EQ(code, expected) << text;
   }
   int code = -1;
-  EXPECT_EQ(parse_frequency("15 MINUTELY", code), HSUCC);
+  EXPECT_EQ(parse_frequency("15 MINUTELY", code).code(), HSUCC);
   EXPECT_EQ(code, compose(HMIN, 15));
   for (const char* bad : {"", "   ", "MONTHLY(", "WEEKLY(FUNDAY)", "7 MINUTELY", "2 MONTHLY", "DAILY(MONDAY)",
                           "QUARTERLY(NOVEMBER", "99999999999 SECONDLY", "FORTNIGHTLY", "WEEKLY(MONDAY,FRIDAY)"})
-    EXPECT_EQ(parse_frequency(bad, code), HBFREQ) << bad;
+    EXPECT_EQ(parse_frequency(bad, code).code(), HBFREQ) << bad;
 }
 
 TEST(Frequency, DividesWhenEveryPeriodNestsInOne) {
@@ -188,10 +189,10 @@ TEST(DateIndex, EpochsAndKnownIndexes) {
   for (const Row& r : rows) EXPECT_EQ(day_index(r.freq, r.y, r.m, r.d), r.index) << r.freq;
   int32_t idx = 0;
   TimeOfDay t;
-  EXPECT_EQ(time_to_index(F(HSEC), {2036, 1, 1}, t, HCONT, idx), HSUCC);
+  EXPECT_EQ(time_to_index(F(HSEC), {2036, 1, 1}, t, HCONT, idx).code(), HSUCC);
   EXPECT_EQ(idx, 0);
   t.second = 1;
-  EXPECT_EQ(time_to_index(F(HSEC), {2035, 12, 31}, {23, 59, 59, 999}, HCONT, idx), HSUCC);
+  EXPECT_EQ(time_to_index(F(HSEC), {2035, 12, 31}, {23, 59, 59, 999}, HCONT, idx).code(), HSUCC);
   EXPECT_EQ(idx, -1);
 }
 
@@ -202,16 +203,16 @@ TEST(DateIndex, SpansCoverTheDocumentedYears) {
     const Frequency f = F(code);
     const IndexSpan s = valid_span(f);
     CivilDay first, last;
-    ASSERT_EQ(index_to_day(f, static_cast<int32_t>(s.first), first), HSUCC);
-    ASSERT_EQ(index_to_day(f, static_cast<int32_t>(s.last), last), HSUCC);
+    ASSERT_EQ(index_to_day(f, static_cast<int32_t>(s.first), first).code(), HSUCC);
+    ASSERT_EQ(index_to_day(f, static_cast<int32_t>(s.last), last).code(), HSUCC);
     EXPECT_LE(first.year, years.first) << code;
     EXPECT_GE(last.year, years.second) << code;
-    EXPECT_EQ(check_index(f, static_cast<int32_t>(s.first - 1)), HBDATE);
+    EXPECT_EQ(check_index(f, static_cast<int32_t>(s.first - 1)).code(), HBDATE);
   }
   int32_t idx = 0;
-  EXPECT_EQ(time_to_index(F(HSEC), {1970, 1, 1}, {}, HCONT, idx), HSUCC);
-  EXPECT_EQ(time_to_index(F(HSEC), {2100, 12, 31}, {23, 59, 59, 0}, HCONT, idx), HSUCC);
-  EXPECT_EQ(time_to_index(F(HSEC), {2110, 1, 1}, {}, HCONT, idx), HBDATE);
+  EXPECT_EQ(time_to_index(F(HSEC), {1970, 1, 1}, {}, HCONT, idx).code(), HSUCC);
+  EXPECT_EQ(time_to_index(F(HSEC), {2100, 12, 31}, {23, 59, 59, 0}, HCONT, idx).code(), HSUCC);
+  EXPECT_EQ(time_to_index(F(HSEC), {2110, 1, 1}, {}, HCONT, idx).code(), HBDATE);
 }
 
 TEST(DateIndex, MissingIndexesAreNeverDates) {
@@ -221,7 +222,7 @@ TEST(DateIndex, MissingIndexesAreNeverDates) {
   EXPECT_EQ(missing_type_of(0), HNMVAL);
   EXPECT_EQ(missing_type_of(kFirstUsableIndex), HNMVAL);
   for (int code : all_frequencies())
-    for (int32_t missing : {kIndexND, kIndexNC, kIndexNA}) EXPECT_EQ(check_index(F(code), missing), HBDATE) << code;
+    for (int32_t missing : {kIndexND, kIndexNC, kIndexNA}) EXPECT_EQ(check_index(F(code), missing).code(), HBDATE) << code;
 }
 
 TEST(DateIndex, PeriodsTileTimeWithoutOverlap) {
@@ -250,20 +251,20 @@ TEST(DateIndex, EveryConversionPairRoundTripsOverTheSpan) {
       int32_t back = 0;
       CivilDay day;
       TimeOfDay time;
-      ASSERT_EQ(index_to_day(f, i, day), HSUCC) << code << " " << i;
+      ASSERT_EQ(index_to_day(f, i, day).code(), HSUCC) << code << " " << i;
       if (f.kind != Kind::Intraday) {
-        ASSERT_EQ(day_to_index(f, day, HCONT, back), HSUCC) << code;
+        ASSERT_EQ(day_to_index(f, day, HCONT, back).code(), HSUCC) << code;
         ASSERT_EQ(back, i) << code;
       }
-      ASSERT_EQ(index_to_time(f, i, day, time), HSUCC);
-      ASSERT_EQ(time_to_index(f, day, time, HCONT, back), HSUCC);
+      ASSERT_EQ(index_to_time(f, i, day, time).code(), HSUCC);
+      ASSERT_EQ(time_to_index(f, day, time, HCONT, back).code(), HSUCC);
       ASSERT_EQ(back, i) << code;
       for (const Fiscal& fy : fiscals) {
         int year = 0, period = 0;
-        const Code s = index_to_year_period(f, i, fy, year, period);
+        const int s = index_to_year_period(f, i, fy, year, period).code();
         if (s == HBPER) continue;  // period number beyond 32 bits (millisecondly)
         ASSERT_EQ(s, HSUCC) << code << " " << i;
-        ASSERT_EQ(year_period_to_index(f, year, period, fy, back), HSUCC) << code << " " << year << ":" << period;
+        ASSERT_EQ(year_period_to_index(f, year, period, fy, back).code(), HSUCC) << code << " " << year << ":" << period;
         ASSERT_EQ(back, i) << code;
       }
     }
@@ -291,8 +292,8 @@ TEST(DateIndex, YearPeriodFollowsTheYearInWhichAPeriodEnds) {
     int year = 0, period = 0;
     const Frequency f = F(r.freq);
     int32_t idx = 0;
-    ASSERT_EQ(day_to_index(f, r.day, HCONT, idx), HSUCC);
-    ASSERT_EQ(index_to_year_period(f, idx, r.fiscal, year, period), HSUCC);
+    ASSERT_EQ(day_to_index(f, r.day, HCONT, idx).code(), HSUCC);
+    ASSERT_EQ(index_to_year_period(f, idx, r.fiscal, year, period).code(), HSUCC);
     EXPECT_EQ(year, r.year) << r.freq << " " << r.day.year << "-" << r.day.month;
     EXPECT_EQ(period, r.period) << r.freq << " " << r.day.year << "-" << r.day.month;
   }
@@ -301,27 +302,27 @@ TEST(DateIndex, YearPeriodFollowsTheYearInWhichAPeriodEnds) {
 TEST(DateIndex, BadInputsGiveTheirStatuses) {
   int32_t idx = 77;
   int year = 0, period = 0;
-  EXPECT_EQ(day_to_index(F(HDAILY), {2020, 4, 31}, HCONT, idx), HBDAY);
-  EXPECT_EQ(day_to_index(F(HDAILY), {2019, 2, 29}, HCONT, idx), HBDAY);
-  EXPECT_EQ(day_to_index(F(HDAILY), {2020, 13, 1}, HCONT, idx), HBMONT);
-  EXPECT_EQ(day_to_index(F(HDAILY), {0, 1, 1}, HCONT, idx), HBYEAR);
-  EXPECT_EQ(day_to_index(F(HDAILY), {10000, 1, 1}, HCONT, idx), HBYEAR);
-  EXPECT_EQ(day_to_index(F(HDAILY), {2020, 1, 1}, 0, idx), HBREL);
-  EXPECT_EQ(day_to_index(F(HCASEX), {2020, 1, 1}, HCONT, idx), HBFREQ);
+  EXPECT_EQ(day_to_index(F(HDAILY), {2020, 4, 31}, HCONT, idx).code(), HBDAY);
+  EXPECT_EQ(day_to_index(F(HDAILY), {2019, 2, 29}, HCONT, idx).code(), HBDAY);
+  EXPECT_EQ(day_to_index(F(HDAILY), {2020, 13, 1}, HCONT, idx).code(), HBMONT);
+  EXPECT_EQ(day_to_index(F(HDAILY), {0, 1, 1}, HCONT, idx).code(), HBYEAR);
+  EXPECT_EQ(day_to_index(F(HDAILY), {10000, 1, 1}, HCONT, idx).code(), HBYEAR);
+  EXPECT_EQ(day_to_index(F(HDAILY), {2020, 1, 1}, 0, idx).code(), HBREL);
+  EXPECT_EQ(day_to_index(F(HCASEX), {2020, 1, 1}, HCONT, idx).code(), HBFREQ);
   EXPECT_EQ(idx, 77);
-  EXPECT_EQ(year_period_to_index(F(HQTDEC), 2020, 5, kCalendarYear, idx), HBPER);
-  EXPECT_EQ(year_period_to_index(F(HQTDEC), 2020, 0, kCalendarYear, idx), HBPER);
-  EXPECT_EQ(year_period_to_index(F(HQTDEC), 10000, 1, kCalendarYear, idx), HBYEAR);
-  EXPECT_EQ(year_period_to_index(F(HQTDEC), 0, 4, kCalendarYear, idx), HBYEAR);
-  EXPECT_EQ(year_period_to_index(F(HMONTH), 9999, 10, {HFYMAR, HFYFST}, idx), HBDATE);  // January 10000
-  EXPECT_EQ(year_period_to_index(F(HQTDEC), 2020, 1, {13, HFYLST}, idx), HBFMON);
-  EXPECT_EQ(year_period_to_index(F(HQTDEC), 2020, 1, {HFYMAR, 4}, idx), HBFLAB);
-  EXPECT_EQ(year_period_to_index(F(HSEC), 2200, 1, kCalendarYear, idx), HBDATE);
-  EXPECT_EQ(index_to_year_period(F(HMONTH), kIndexNA, kCalendarYear, year, period), HBDATE);
-  EXPECT_EQ(time_to_index(F(HMIN), {2020, 1, 1}, {24, 0, 0, 0}, HCONT, idx), HBTIME);
-  EXPECT_EQ(time_to_index(F(HMIN), {2020, 1, 1}, {0, 0, 0, 1000}, HCONT, idx), HBTIME);
+  EXPECT_EQ(year_period_to_index(F(HQTDEC), 2020, 5, kCalendarYear, idx).code(), HBPER);
+  EXPECT_EQ(year_period_to_index(F(HQTDEC), 2020, 0, kCalendarYear, idx).code(), HBPER);
+  EXPECT_EQ(year_period_to_index(F(HQTDEC), 10000, 1, kCalendarYear, idx).code(), HBYEAR);
+  EXPECT_EQ(year_period_to_index(F(HQTDEC), 0, 4, kCalendarYear, idx).code(), HBYEAR);
+  EXPECT_EQ(year_period_to_index(F(HMONTH), 9999, 10, {HFYMAR, HFYFST}, idx).code(), HBDATE);  // January 10000
+  EXPECT_EQ(year_period_to_index(F(HQTDEC), 2020, 1, {13, HFYLST}, idx).code(), HBFMON);
+  EXPECT_EQ(year_period_to_index(F(HQTDEC), 2020, 1, {HFYMAR, 4}, idx).code(), HBFLAB);
+  EXPECT_EQ(year_period_to_index(F(HSEC), 2200, 1, kCalendarYear, idx).code(), HBDATE);
+  EXPECT_EQ(index_to_year_period(F(HMONTH), kIndexNA, kCalendarYear, year, period).code(), HBDATE);
+  EXPECT_EQ(time_to_index(F(HMIN), {2020, 1, 1}, {24, 0, 0, 0}, HCONT, idx).code(), HBTIME);
+  EXPECT_EQ(time_to_index(F(HMIN), {2020, 1, 1}, {0, 0, 0, 1000}, HCONT, idx).code(), HBTIME);
   EXPECT_EQ(idx, 77);
-  EXPECT_EQ(year_period_to_index(F(HMONTH), 9999, 9, {HFYMAR, HFYFST}, idx), HSUCC);  // December 9999
+  EXPECT_EQ(year_period_to_index(F(HMONTH), 9999, 9, {HFYMAR, HFYFST}, idx).code(), HSUCC);  // December 9999
 }
 
 TEST(DateIndex, RelateResolvesDaysBetweenPeriods) {
@@ -329,11 +330,11 @@ TEST(DateIndex, RelateResolvesDaysBetweenPeriods) {
   const CivilDay saturday{2020, 1, 4};
   int32_t idx = 0;
   CivilDay day;
-  EXPECT_EQ(day_to_index(business, saturday, HCONT, idx), HBDATE);
-  ASSERT_EQ(day_to_index(business, saturday, HBEFOR, idx), HSUCC);
+  EXPECT_EQ(day_to_index(business, saturday, HCONT, idx).code(), HBDATE);
+  ASSERT_EQ(day_to_index(business, saturday, HBEFOR, idx).code(), HSUCC);
   index_to_day(business, idx, day);
   EXPECT_EQ(day.day, 3);
-  ASSERT_EQ(day_to_index(business, saturday, HAFTER, idx), HSUCC);
+  ASSERT_EQ(day_to_index(business, saturday, HAFTER, idx).code(), HSUCC);
   index_to_day(business, idx, day);
   EXPECT_EQ(day.day, 6);
 }
@@ -350,7 +351,7 @@ TEST(DateIndex, CountsOfPeriods) {
   };
   for (const Row& r : rows) {
     int count = -1;
-    const Code s = r.month ? periods_in_month(F(r.freq), r.year, r.month, count) : periods_in_year(F(r.freq), r.year, count);
+    const int s = r.month ? periods_in_month(F(r.freq), r.year, r.month, count).code() : periods_in_year(F(r.freq), r.year, count).code();
     EXPECT_EQ(s, HSUCC);
     EXPECT_EQ(count, r.count) << r.freq << " " << r.year << " " << r.month;
   }
@@ -358,26 +359,26 @@ TEST(DateIndex, CountsOfPeriods) {
                                          {HMIN, 1440}, {HMSEC, 86400000}, {compose(HMIN, 15), 96}};
   for (auto [code, expected] : per_day) {
     int count = -1;
-    EXPECT_EQ(periods_per_day(F(code), count), HSUCC);
+    EXPECT_EQ(periods_per_day(F(code), count).code(), HSUCC);
     EXPECT_EQ(count, expected) << code;
   }
   int count = 0;
-  EXPECT_EQ(periods_in_year(F(HMSEC), 2020, count), HBPER);
-  EXPECT_EQ(periods_in_month(F(HDAILY), 2020, 0, count), HBMONT);
-  EXPECT_EQ(periods_per_day(F(HCASEX), count), HBFREQ);
+  EXPECT_EQ(periods_in_year(F(HMSEC), 2020, count).code(), HBPER);
+  EXPECT_EQ(periods_in_month(F(HDAILY), 2020, 0, count).code(), HBMONT);
+  EXPECT_EQ(periods_per_day(F(HCASEX), count).code(), HBFREQ);
 }
 
 TEST(Convert, WeekdaysAndBiweekdays) {
   int w = 0;
-  ASSERT_EQ(weekday_of_index(F(HDAILY), 0, w), HSUCC);
+  ASSERT_EQ(weekday_of_index(F(HDAILY), 0, w).code(), HSUCC);
   EXPECT_EQ(w, HTHU);
-  ASSERT_EQ(weekday_of_index(F(HWKFRI), 100, w), HSUCC);
+  ASSERT_EQ(weekday_of_index(F(HWKFRI), 100, w).code(), HSUCC);
   EXPECT_EQ(w, HFRI);
   for (int code = HWASUN; code <= HWBSAT; ++code) {
-    ASSERT_EQ(biweekday_of_index(F(code), 5, w), HSUCC);
+    ASSERT_EQ(biweekday_of_index(F(code), 5, w).code(), HSUCC);
     EXPECT_EQ(w, code - HWASUN + HASUN);
   }
-  ASSERT_EQ(biweekday_of_index(F(HDAILY), -4, w), HSUCC);
+  ASSERT_EQ(biweekday_of_index(F(HDAILY), -4, w).code(), HSUCC);
   EXPECT_EQ(w, HASUN);
 }
 
@@ -408,7 +409,7 @@ TEST(Convert, FrequencyChangeSelectAndRelate) {
   for (const Row& r : rows) {
     const int32_t from = day_index(r.from, r.day.year, r.day.month, r.day.day);
     int32_t to = -99;
-    ASSERT_EQ(change_frequency(F(r.from), from, r.select, F(r.to), r.relate, to), r.status)
+    ASSERT_EQ(change_frequency(F(r.from), from, r.select, F(r.to), r.relate, to).code(), r.status)
         << r.from << "->" << r.to << " " << r.day.month;
     if (r.status != HSUCC) continue;
     CivilDay got;
@@ -417,10 +418,38 @@ TEST(Convert, FrequencyChangeSelectAndRelate) {
         << r.from << "->" << r.to;
   }
   int32_t to = 0;
-  EXPECT_EQ(change_frequency(F(HDAILY), 0, 0, F(HMONTH), HCONT, to), HBSEL);
-  EXPECT_EQ(change_frequency(F(HDAILY), 0, HBEGIN, F(HMONTH), 9, to), HBREL);
-  EXPECT_EQ(change_frequency(F(HDAILY), 0, HBEGIN, F(HCASEX), HCONT, to), HBFREQ);
-  EXPECT_EQ(change_frequency(F(HDAILY), kIndexND, HBEGIN, F(HMONTH), HCONT, to), HBDATE);
-  ASSERT_EQ(change_frequency(F(HCASEX), 42, HBEGIN, F(HCASEX), HCONT, to), HSUCC);
+  EXPECT_EQ(change_frequency(F(HDAILY), 0, 0, F(HMONTH), HCONT, to).code(), HBSEL);
+  EXPECT_EQ(change_frequency(F(HDAILY), 0, HBEGIN, F(HMONTH), 9, to).code(), HBREL);
+  EXPECT_EQ(change_frequency(F(HDAILY), 0, HBEGIN, F(HCASEX), HCONT, to).code(), HBFREQ);
+  EXPECT_EQ(change_frequency(F(HDAILY), kIndexND, HBEGIN, F(HMONTH), HCONT, to).code(), HBDATE);
+  ASSERT_EQ(change_frequency(F(HCASEX), 42, HBEGIN, F(HCASEX), HCONT, to).code(), HSUCC);
   EXPECT_EQ(to, 42);
+}
+
+TEST(Errors, TextsNameTheValueAtFault) {
+  int32_t idx = 0;
+  int code = 0;
+  Frequency f;
+  std::vector<PictureToken> tokens;
+  struct Row {
+    Status status;
+    Code code;
+    const char* named;
+  };
+  const Row rows[] = {
+      {frequency_of(7, f), HBFREQ, "7 is not a valid frequency"},
+      {check_index(F(HMONTH), kIndexND), HBDATE, "index -2147483647 is not a date of MONTHLY"},
+      {day_to_index(F(HDAILY), {2020, 4, 31}, HCONT, idx), HBDAY, "day 31 is not in month 4 of 2020"},
+      {day_to_index(F(HBUSNS), {2020, 1, 4}, HCONT, idx), HBDATE, "no single period of BUSINESS"},
+      {day_to_index(F(HDAILY), {2020, 1, 1}, 9, idx), HBREL, "relate 9"},
+      {year_period_to_index(F(HQTDEC), 2020, 5, kCalendarYear, idx), HBPER, "has no period 5"},
+      {compose_frequency({HMIN, 7, 0, 0}, code), HBUNIT, "nunits 7"},
+      {parse_frequency("FORTNIGHTLY", code), HBFREQ, "'FORTNIGHTLY'"},
+      {check_fiscal({13, HFYLST}), HBFMON, "month 13"},
+      {compile_picture("YYYY-Q", tokens), HBADVAL, "'Q'"},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(r.status.code(), r.code) << r.named;
+    EXPECT_NE(r.status.message().find(r.named), std::string::npos) << r.status.message();
+  }
 }

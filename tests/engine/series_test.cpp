@@ -63,7 +63,7 @@ TEST(ChunkCodec, TextRoundTripsAndRefusesDamage) {
 class SeriesRoom : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(store::open_store("", store::Mode::Work, &db_.store).ok());
+        ASSERT_TRUE(store::open_store("", store::Mode::Work, {}, &db_.store).ok());
         ASSERT_TRUE(objects::create_object(db_, "S", {HSERIE, HMONTH, HPRECN, 0, 0}).ok());
         ASSERT_TRUE(objects::create_object(db_, "C", {HSCALA, HUNDFX, HPRECN, 0, 0}).ok());
     }

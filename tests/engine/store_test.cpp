@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
-#include "session/session.h"
 #include "store/store.h"
 
 using namespace crqx;
@@ -18,23 +18,24 @@ using store::Store;
 
 namespace {
 
+// A short wait for the other handle's lock keeps the locking tests quick.
+const store::StoreOptions kOptions{50, store::Durability::PowerLoss};
+
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/crqx-store-XXXXXX";
         dir_ = mkdtemp(pattern);
         path_ = dir_ + "/db.crqx";
-        session::set_option("BUSY_TIMEOUT", "50");
     }
     void TearDown() override {
         std::string cmd = "rm -rf '" + dir_ + "'";
         ASSERT_EQ(0, std::system(cmd.c_str()));
-        session::set_option("BUSY_TIMEOUT", "2000");
     }
 
     std::unique_ptr<Store> open(Mode mode, int expected = HSUCC) {
         std::unique_ptr<Store> s;
-        Status st = store::open_store(path_, mode, &s);
+        Status st = store::open_store(path_, mode, kOptions, &s);
         EXPECT_EQ(expected, st.code()) << st.message();
         return s;
     }
@@ -149,6 +150,21 @@ TEST_F(StoreTest, SecondWriterIsRefusedNotBlockedForever) {
     EXPECT_EQ(HSUCC, insert(*shared, "free"));
 }
 
+TEST_F(StoreTest, WaitsForALockAsLongAsItsOptionsSay) {
+    open(Mode::Create)->close(true);
+    auto first = open(Mode::Update);
+    for (int wait_ms : {0, 400}) {
+        std::unique_ptr<Store> second;
+        const auto start = std::chrono::steady_clock::now();
+        Status st = store::open_store(path_, Mode::Update, {wait_ms, store::Durability::Process}, &second);
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(HFUSE, st.code()) << wait_ms;
+        EXPECT_GE(waited, wait_ms);
+        EXPECT_LT(waited, wait_ms + 1000) << "waited for another timeout than the one given";
+    }
+}
+
 TEST_F(StoreTest, SharedWritersTakeTurnsBetweenPosts) {
     open(Mode::Create)->close(true);
     auto a = open(Mode::Shared);
@@ -216,10 +232,10 @@ TEST_F(StoreTest, UnusableFilesGiveStatuses) {
     EXPECT_TRUE(kept.good()) << "a foreign file is never replaced";
 
     std::unique_ptr<Store> s;
-    EXPECT_EQ(HBFILE, store::open_store(dir_, Mode::Read, &s).code()) << "a directory";
-    EXPECT_EQ(HBFILE, store::open_store("", Mode::Write, &s).code());
-    EXPECT_EQ(HBFILE, store::open_store(dir_ + "/" + std::string(600, 'x'), Mode::Write, &s).code());
-    EXPECT_EQ(HBFILE, store::open_store(dir_ + "/no/such/dir/db", Mode::Create, &s).code());
+    EXPECT_EQ(HBFILE, store::open_store(dir_, Mode::Read, {}, &s).code()) << "a directory";
+    EXPECT_EQ(HBFILE, store::open_store("", Mode::Write, {}, &s).code());
+    EXPECT_EQ(HBFILE, store::open_store(dir_ + "/" + std::string(600, 'x'), Mode::Write, {}, &s).code());
+    EXPECT_EQ(HBFILE, store::open_store(dir_ + "/no/such/dir/db", Mode::Create, {}, &s).code());
 }
 
 TEST_F(StoreTest, EmptyFileIsNotADatabaseToRead) {
@@ -239,8 +255,8 @@ TEST_F(StoreTest, ReadOnlyFileRefusesWritingModes) {
 
 TEST_F(StoreTest, WorkDatabaseIsPrivateAndRestorable) {
     std::unique_ptr<Store> a, b;
-    ASSERT_TRUE(store::open_store("", Mode::Work, &a).ok());
-    ASSERT_TRUE(store::open_store("", Mode::Work, &b).ok());
+    ASSERT_TRUE(store::open_store("", Mode::Work, {}, &a).ok());
+    ASSERT_TRUE(store::open_store("", Mode::Work, {}, &b).ok());
     insert(*a, "mine");
     EXPECT_FALSE(has(*b, "mine"));
     ASSERT_TRUE(a->restore().ok());
@@ -250,7 +266,7 @@ TEST_F(StoreTest, WorkDatabaseIsPrivateAndRestorable) {
 TEST_F(StoreTest, ColonNamesAreFilesNotMemory) {
     ASSERT_EQ(0, chdir(dir_.c_str()));
     std::unique_ptr<Store> s;
-    ASSERT_TRUE(store::open_store(":memory:", Mode::Create, &s).ok());
+    ASSERT_TRUE(store::open_store(":memory:", Mode::Create, {}, &s).ok());
     s->close(true);
     EXPECT_EQ(0, access((dir_ + "/:memory:").c_str(), F_OK));
 }

@@ -427,6 +427,26 @@ def test_bad_inputs_give_their_statuses(call, status):
     assert call() == status
 
 
+ERROR_TEXTS = [
+    ("frequency", lambda: c.zavo_day_to_index(12345, [0], 2020, 1, 1, c.HCONT),
+     "zavo_day_to_index: 12345 is not a valid frequency"),
+    ("day", lambda: classic(c.qzvddat, c.HDAILY, [0], 2020, 4, 31), "qzvddat: day 31 is not in month 4 of 2020"),
+    ("literal", lambda: c.zavo_literal_to_date(c.HQTDEC, [0], ["2020Z1"], 12, c.HFYLST, 20), "'2020Z1'"),
+    ("unit count", lambda: classic(c.qzvpfrq, [0], c.HMIN, 7, 0, 0), "nunits 7"),
+    ("range end", lambda: classic(c.qzvsrng, c.HQTDEC, [2020], [1], [2021], [0], [0, 0, 0], [0]), "no period 0"),
+]
+
+
+@pytest.mark.parametrize("call,named", [pytest.param(f, t, id=name) for name, f, t in ERROR_TEXTS])
+def test_error_texts_name_the_value_at_fault(call, named):
+    call()
+    length = [0]
+    classic(c.qzvlerr, length)
+    text = [" " * length[0]]
+    classic(c.qzvferr, text)
+    assert named in text[0]
+
+
 def test_outputs_are_untouched_on_failure():
     date, literal = [77], ["2020Q5"]
     classic(c.qzvldat, c.HQTDEC, date, literal, 12, c.HFYLST, 20)
