@@ -5,6 +5,7 @@
 #include "api/status_report.h"
 #include "calendar/frequency.h"
 #include "crqx.h"
+#include "formulas/formulas.h"
 #include "objects/dates.h"
 #include "objects/objects.h"
 
@@ -26,7 +27,9 @@ Status all_present(std::initializer_list<const void*> pointers) {
 Status lookup(int dbkey, const char* objnam, ObjectRecord* record) {
     Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
-    return objects::find_object(*db, objnam, record);
+    CRQX_RETURN_IF_ERROR(objects::find_object(*db, objnam, record));
+    if (formulas::is_formula_class(record->object_class)) formulas::describe(*db, record);
+    return Status::OK();
 }
 
 void store_codes(const ObjectRecord& r, int* class_, int* type, int* freq) {

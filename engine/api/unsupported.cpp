@@ -27,12 +27,3 @@
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 #endif
 
-UNSUPPORTED_CLASSIC(qzvzavo, (int *status, char *cmd))
-UNSUPPORTED_CLASSIC(qzvsinp, (int *status, char *cmd))
-UNSUPPORTED_EXTENDED(zavo_remexec, (int dbkey, char *command, int wdbkey, char *objnam))
-UNSUPPORTED_EXTENDED(zavo_get_server_input, (char *buffer, int buffer_size, int *input_size))
-UNSUPPORTED_CLASSIC(qzvrdfm, (int *status, int dbkey, char *objnam, char *source, int ilen, int *olen))
-UNSUPPORTED_EXTENDED(zavo_create_formula, (int dbkey, char *oname, char *value))
-UNSUPPORTED_EXTENDED(zavo_create_global_formula, (int dbkey, char *oname, char *value))
-UNSUPPORTED_EXTENDED(zavo_modify_formula, (int dbkey, char *oname, char *value))
-UNSUPPORTED_CLASSIC(qzvrmev, (int *status, int dbkey, char *expr, char *optns, int wdbkey, char *objnam))
