@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -381,9 +382,12 @@ TEST(LanguageErrors, LimitsOnLengthAndNesting) {
     EXPECT_EQ(HBCNTX, compile(chain, catalog, 1, {}, &plan).code());
 }
 
-// Mutations of valid texts: every one gets a status or a value, none
-// crashes or hangs (the sanitizer build runs this too).
+// Mutations of valid texts and random texts: every one gets a status or a
+// value, none crashes or hangs. CRQX_FUZZ_TEXTS sets how many (the test
+// command's sanitizer build runs 100,000).
 TEST(LanguageErrors, MutatedTextsNeverCrash) {
+    const char* wanted = std::getenv("CRQX_FUZZ_TEXTS");
+    const int rounds = wanted ? std::atoi(wanted) : 20000;
     const std::string seeds[] = {"(A + B) / lag(C, 1)", "IF A > 2 THEN cumsum(A) ELSE movavg(B, 3)",
                                  "convert(Q, MONTHLY, SUM) + [MONTHLY 2020M01] - date(A)", "T + \"a\"\"b\"",
                                  "round(pct(A, 2), 1) >= NA OR NOT ismissing(B)"};
@@ -391,8 +395,12 @@ TEST(LanguageErrors, MutatedTextsNeverCrash) {
     uint32_t state = 12345;
     auto next = [&] { return state = state * 1103515245u + 12345u; };
     int ok = 0;
-    for (int round = 0; round < 20000; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         std::string text = seeds[next() % 5];
+        if (round % 10 == 0) {  // random bytes, any of the 256
+            text.resize(next() % 64);
+            for (char& c : text) c = static_cast<char>(next() >> 8);
+        }
         for (int edits = 1 + static_cast<int>(next() % 4); edits > 0; --edits) {
             size_t at = next() % (text.size() + 1);
             switch (next() % 3) {
