@@ -61,6 +61,13 @@ std::optional<Span> shifted(std::optional<Span> s, int64_t by) {
     return Span{s->first + by, s->last + by};
 }
 
+// The observations of a function that needs `back` earlier ones too: it
+// has values only where all of them can have one.
+std::optional<Span> narrowed(std::optional<Span> s, int64_t back) {
+    if (!s || s->first + back > s->last) return std::nullopt;
+    return Span{s->first + back, s->last};
+}
+
 std::optional<Span> joined(const std::optional<Span>& a, const std::optional<Span>& b) {
     if (!a) return b;
     if (!b) return a;
@@ -375,14 +382,14 @@ private:
             case Fn::Diff:
             case Fn::Pct:
                 CRQX_RETURN_IF_ERROR(need_number());
-                if (x.data) p->data = Span{x.data->first + p->n, x.data->last + p->n};
+                p->data = narrowed(x.data, p->n);
                 return Status::OK();
             case Fn::Cumsum:
                 return need_number();
             case Fn::Movsum:
             case Fn::Movavg:
                 CRQX_RETURN_IF_ERROR(need_number());
-                if (x.data) p->data = Span{x.data->first, x.data->last + p->n - 1};
+                p->data = narrowed(x.data, p->n - 1);
                 return Status::OK();
             case Fn::Sum:
             case Fn::Avg:

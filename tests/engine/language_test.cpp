@@ -311,10 +311,22 @@ TEST(LanguageTypes, ResultTypesFollowTheRules) {
     }
     FakeCatalog catalog;
     std::unique_ptr<Plan> plan;
-    ASSERT_TRUE(compile("lag(A, 2) + 1", catalog, 1, {}, &plan).ok());
-    ASSERT_TRUE(plan->data.has_value());
-    EXPECT_EQ(kJan2020 + 2, plan->data->first);
-    EXPECT_EQ(HMONTH, plan->frequency);
+    // The observations a result can have: shifted by lags, narrowed by
+    // differences and windows, joined by operators.
+    const struct {
+        const char* text;
+        int64_t first, last;
+    } spans[] = {{"lag(A, 2) + 1", kJan2020 + 2, kJan2020 + 7}, {"diff(A, 2)", kJan2020 + 2, kJan2020 + 5},
+                 {"movavg(A, 3)", kJan2020 + 2, kJan2020 + 5}, {"A + lead(C, 4)", kJan2020 - 2, kJan2020 + 5},
+                 {"convert(A, QUARTERLY)", 200, 201}};
+    for (const auto& s : spans) {
+        ASSERT_TRUE(compile(s.text, catalog, 1, {}, &plan).ok()) << s.text;
+        ASSERT_TRUE(plan->data.has_value()) << s.text;
+        EXPECT_EQ(s.first, plan->data->first) << s.text;
+        EXPECT_EQ(s.last, plan->data->last) << s.text;
+    }
+    ASSERT_TRUE(compile("diff(C, 3)", catalog, 1, {}, &plan).ok());
+    EXPECT_FALSE(plan->data.has_value());
 }
 
 struct Failure {
