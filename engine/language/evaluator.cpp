@@ -68,6 +68,10 @@ public:
 
     Status eval(const Plan& p, Span span, Column* out) {
         if (!p.series) span = Span{0, 0};
+        // Lags, running sums and conversions widen what an argument is read
+        // over; keep that within reason.
+        if (span.count() > kMaxEvaluation)
+            return Status::Error(HBNRNG, "evaluation needs more than " + std::to_string(kMaxEvaluation) + " observations");
         switch (p.op) {
             case PlanOp::Constant:
                 if (p.type.type == Type::String) out->text.assign(1, p.text);
@@ -215,7 +219,7 @@ private:
             case Fn::Pct: {
                 if (!x.series) {  // a scalar does not change
                     CRQX_RETURN_IF_ERROR(eval(x, span, &a));
-                    map(a, &out->num, [&](double) { return p.fn == Fn::Diff ? 0.0 : 0.0; });
+                    map(a, &out->num, [](double) { return 0.0; });
                     return Status::OK();
                 }
                 CRQX_RETURN_IF_ERROR(eval(x, Span{span.first - p.n, span.last}, &a));
@@ -484,8 +488,7 @@ private:
 }  // namespace
 
 Status evaluate(const Plan& plan, Catalog& catalog, Span span, Column* out) {
-    if (plan.series && (span.count() < 0 || span.count() > INT32_MAX))
-        return Status::Error(HBNRNG, "the span to evaluate holds too many observations");
+    if (plan.series && span.count() < 1) return Status::Error(HBNRNG, "the span to evaluate is empty");
     return Evaluator(catalog).eval(plan, span, out);
 }
 

@@ -314,23 +314,28 @@ private:
         return expect_symbol(")");
     }
 
+    // [FREQUENCY literal]: both parts may hold blanks ("15 MINUTELY",
+    // "2020-07-31 13:45"), so every blank is tried as the divide.
     Status date(std::unique_ptr<Node>* out) {
-        size_t position = tok_.position;
-        std::string body = tok_.text;
-        size_t blank = body.find_first_of(" \t");
-        if (blank == std::string::npos) return syntax_error(position, "a date literal is [FREQUENCY literal]");
-        int frequency = 0;
-        if (calendar::parse_frequency(upper(body.substr(0, blank)), frequency) != HSUCC)
-            return syntax_error(position, "unknown frequency '" + body.substr(0, blank) + "'");
-        auto f = calendar::describe_frequency(frequency);
-        int32_t index = 0;
-        if (!f || calendar::parse_literal(*f, body.substr(blank + 1), calendar::kCalendarYear, 0, 2000, index) != HSUCC)
-            return syntax_error(position, "'" + body.substr(blank + 1) + "' is no date of " + body.substr(0, blank));
-        auto n = make(NodeKind::Date, position);
-        n->number = index;
-        n->frequency = frequency;
-        *out = std::move(n);
-        return advance();
+        const size_t position = tok_.position;
+        const std::string body = tok_.text;
+        std::string frequency_part;
+        for (size_t blank = body.find(' '); blank != std::string::npos; blank = body.find(' ', blank + 1)) {
+            int frequency = 0;
+            if (calendar::parse_frequency(upper(body.substr(0, blank)), frequency) != HSUCC) continue;
+            frequency_part = body.substr(0, blank);
+            auto f = calendar::describe_frequency(frequency);
+            int32_t index = 0;
+            if (!f || calendar::parse_literal(*f, body.substr(blank + 1), calendar::kCalendarYear, 0, 2000, index) != HSUCC)
+                continue;
+            auto n = make(NodeKind::Date, position);
+            n->number = index;
+            n->frequency = frequency;
+            *out = std::move(n);
+            return advance();
+        }
+        if (frequency_part.empty()) return syntax_error(position, "a date literal is [FREQUENCY literal]: unknown frequency in '" + body + "'");
+        return syntax_error(position, "'" + body + "' holds no date of " + frequency_part);
     }
 
     Status name(std::unique_ptr<Node>* out) {

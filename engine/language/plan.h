@@ -17,6 +17,7 @@ namespace language {
 
 constexpr int kMaxFormulaDepth = 16;  // formulas reading formulas; deeper: HBCNTX
 constexpr int kMaxPlanDepth = 512;    // operations nested in one plan; deeper: HBCNTX
+constexpr int64_t kMaxEvaluation = 100000000;  // observations one operation reads; more: HBNRNG
 
 // What a name stands for.
 struct Symbol {

@@ -142,6 +142,8 @@ TEST(LanguageValues, LiteralsAndConstants) {
         {"nd", {ND}},
         {"NA", {NA}},
         {"[MONTHLY 2020M03]", {kJan2020 + 2}},
+        {"[DAILY 1970-01-02] - [DAILY 1970-01-01]", {1}},
+        {"[15 MINUTELY 2036-01-01 00:30] - [15 MINUTELY 2036-01-01T00:00]", {2}},
         {"S", {2.5}},
     });
 }
@@ -345,6 +347,7 @@ TEST(LanguageErrors, EveryBadTextGetsItsStatus) {
         {"\"open", HFRMSYNTAXERR, "unterminated string"},
         {"[MONTHLY 2020Q9]", HFRMSYNTAXERR, "position 1"},
         {"[NOSUCH 2020]", HFRMSYNTAXERR, "unknown frequency"},
+        {"[MONTHLY]", HFRMSYNTAXERR, "unknown frequency"},
         {"IF A THEN 1", HFRMSYNTAXERR, "expected ELSE"},
         {"1..2", HFRMSYNTAXERR, "position 1"},
         {"f(1,)", HFRMSYNTAXERR, "position 5"},
@@ -388,6 +391,12 @@ TEST(LanguageErrors, LimitsOnLengthAndNesting) {
     std::string fits = std::string(kMaxNesting - 1, '(') + "1" + std::string(kMaxNesting - 1, ')');
     EXPECT_TRUE(compile(fits, catalog, 1, {}, &plan).ok());
     EXPECT_EQ(HFRMSYNTAXERR, compile(std::string(100000 / 50, '-') + "1", catalog, 1, {}, &plan).code());
+    // Reading far from the data is bounded, never an allocation without end.
+    Column out;
+    ASSERT_TRUE(compile("cumsum(A)", catalog, 1, {}, &plan).ok());
+    EXPECT_EQ(HBNRNG, evaluate(*plan, catalog, {kJan2020 + kMaxEvaluation, kJan2020 + kMaxEvaluation}, &out).code());
+    ASSERT_TRUE(compile("lag(A, 1)", catalog, 1, {}, &plan).ok());
+    EXPECT_EQ(HBNRNG, evaluate(*plan, catalog, {0, kMaxEvaluation + 1}, &out).code());
     // A long chain of operators parses flat but makes a deep plan.
     std::string chain = "1";
     while (chain.size() + 2 < kMaxSourceLength) chain += "+1";
