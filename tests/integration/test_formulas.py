@@ -7,7 +7,7 @@ import textwrap
 
 import pytest
 
-from helpers import call, f32, spawn
+from helpers import call, f32, spawn, wildcard_names
 
 JAN2020 = 600  # monthly index of 2020M01
 
@@ -184,14 +184,7 @@ def test_formulas_live_like_other_objects(session, db, path):
     assert call(p.qzvrnob, db, ["F"], ["F3"]) == p.HSUCC
     assert call(p.qzvsali, db, ["F3"], ["PLUS1"]) == p.HSUCC
     assert precisions(p, db, "PLUS1") == precisions(p, db, "F2") == [2.0, 3.0, 4.0, 5.0]
-    assert call(p.qzvinwc, db, ["F*"]) == p.HSUCC
-    names = []
-    while True:
-        name = [" " * 20]
-        if call(p.qzvnxwc, db, name, [0], [0], [0]) != p.HSUCC:
-            break
-        names.append(name[0].strip())
-    assert names == ["F2", "F3"]
+    assert wildcard_names(p, db, "F*") == ["F2", "F3"]
     assert call(p.qzvdlob, db, ["F2"]) == p.HSUCC
     assert call(p.qzvpodb, db) == p.HSUCC
     p.qzvcldb([0], db)
