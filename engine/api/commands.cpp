@@ -32,12 +32,9 @@ Status server_input(char* buffer, int buffer_size, int* input_size) {
     // Never past the buffer: its size, or the text it holds when smaller.
     const size_t capacity = std::min(static_cast<size_t>(buffer_size), api::capacity_of(buffer)) - 1;
     std::string piece;
-    if (capacity == 0 || !commands::take_output(capacity, &piece)) {
-        *input_size = 0;
-        buffer[0] = '\0';
-        if (capacity == 0) return Status::Error(HBLEN, "the buffer holds no byte besides the terminator");
-        return Status::Error(HNOOBJ, "no command output is waiting");
-    }
+    *input_size = 0;
+    buffer[0] = '\0';
+    CRQX_RETURN_IF_ERROR(commands::take_output(capacity, &piece));
     std::copy(piece.begin(), piece.end(), buffer);
     buffer[piece.size()] = '\0';
     *input_size = static_cast<int>(piece.size());

@@ -27,7 +27,9 @@ Status all_present(std::initializer_list<const void*> pointers) {
 Status lookup(int dbkey, const char* objnam, ObjectRecord* record) {
     Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
-    CRQX_RETURN_IF_ERROR(objects::find_object(*db, objnam, record));
+    Status s = objects::find_object(*db, objnam, record);
+    if (s.code() == HNOOBJ && formulas::find_global(dbkey, objnam, &db, record).ok()) s = Status::OK();
+    CRQX_RETURN_IF_ERROR(s);
     if (formulas::is_formula_class(record->object_class)) formulas::describe(*db, record);
     return Status::OK();
 }

@@ -31,12 +31,14 @@ Status read_span(const SeriesTarget& t, T* out) {
 }
 
 // The database and object a call names (its span still unresolved). A
-// formula stands as the series or scalar its expression gives.
+// formula stands as the series or scalar its expression gives; a global
+// formula of another open database is found through any key.
 inline Status find_object_of(int dbkey, const char* objnam, SeriesTarget* t) {
     CRQX_RETURN_IF_ERROR(not_null(objnam, "the object name"));
     CRQX_RETURN_IF_ERROR(database(dbkey, &t->db));
     Status s = series::find_valued(*t->db, objnam, &t->object);
-    if (s.code() != HBCLAS || !formulas::is_formula_class(t->object.record.object_class)) return s;
+    const bool global = s.code() == HNOOBJ && formulas::find_global(dbkey, objnam, &t->db, &t->object.record).ok();
+    if (!global && (s.code() != HBCLAS || !formulas::is_formula_class(t->object.record.object_class))) return s;
     t->formula = true;
     return formulas::as_valued(*t->db, &t->object);
 }

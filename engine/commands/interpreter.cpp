@@ -173,7 +173,8 @@ Status do_print(const std::string& expression) {
         print("(no observations)");
         return Status::OK();
     }
-    if (span->count() > formulas::kMaxEvaluated) return Status::Error(HBNRNG, "too many observations to print");
+    if (span->count() > kMaxPrinted)
+        return Status::Error(HBNRNG, "PRINT shows at most " + std::to_string(kMaxPrinted) + " observations (set a RANGE)");
     CRQX_RETURN_IF_ERROR(language::evaluate(*plan, catalog, *span, &values));
     for (int64_t i = 0; i < span->count(); ++i)
         print(date_text(plan->frequency, static_cast<double>(span->first + i)) + "  " +
@@ -452,17 +453,16 @@ void add_input(const std::string& text) {
     }
 }
 
-bool take_output(size_t capacity, std::string* piece) {
+Status take_output(size_t capacity, std::string* piece) {
     std::string& out = state().output;
-    if (out.empty()) return false;
+    if (out.empty()) return Status::Error(HNOOBJ, "no command output is waiting");
     size_t n = std::min(capacity, out.size());
-    // Back up to the start of a UTF-8 character, unless that leaves nothing.
-    size_t cut = n;
-    while (cut > 0 && cut < out.size() && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
-    if (cut > 0) n = cut;
+    // Back up to the start of a UTF-8 character.
+    while (n > 0 && n < out.size() && (static_cast<unsigned char>(out[n]) & 0xC0) == 0x80) --n;
+    if (n == 0) return Status::Error(HBLEN, "the buffer is too small for the next character of the output");
     *piece = out.substr(0, n);
     out.erase(0, n);
-    return true;
+    return Status::OK();
 }
 
 }  // namespace commands

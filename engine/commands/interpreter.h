@@ -25,10 +25,13 @@ void current_bounds(std::string* from, std::string* to, int* frequency);
 // Appends lines for INPUT to read.
 void add_input(const std::string& text);
 
-// Takes up to `capacity` bytes of the output queue (never splitting a UTF-8
-// character unless a single one is longer than `capacity`); false when the
-// queue is empty.
-bool take_output(size_t capacity, std::string* piece);
+// Takes up to `capacity` bytes of the output queue, never splitting a
+// UTF-8 character: HNOOBJ when the queue is empty, HBLEN when its next
+// character does not fit.
+Status take_output(size_t capacity, std::string* piece);
+
+// PRINT shows at most this many observations (more: HBNRNG).
+constexpr int64_t kMaxPrinted = 1000000;
 
 }  // namespace commands
 }  // namespace crqx

@@ -133,6 +133,14 @@ Status SessionCatalog::read(const Symbol& symbol, language::Span span, Column* o
     return Status::OK();
 }
 
+Status find_global(int home, const std::string& name, Database** db, ObjectRecord* record) {
+    for (int key : store::open_keys()) {
+        if (key == home || !store::find_database(key, db).ok()) continue;
+        if (objects::find_object(**db, name, record).ok() && record->object_class == HGLFOR) return Status::OK();
+    }
+    return Status::Error(HNOOBJ, "no object '" + name + "' and no global formula of that name in the open databases");
+}
+
 Status read_source(Database& db, const std::string& name, std::string* source) {
     std::vector<store::Chunk> chunks;
     CRQX_RETURN_IF_ERROR(db.store->read_chunk_span(name, kSourceChunk, kSourceChunk, &chunks));

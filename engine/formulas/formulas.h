@@ -31,6 +31,11 @@ public:
 // The source text of a formula object ("" for one created without text).
 Status read_source(store::Database& db, const std::string& name, std::string* source);
 
+// A global formula `name` of any open database other than `home`, for a
+// call that names it through `home` where no object has that name: HNOOBJ
+// when there is none.
+Status find_global(int home, const std::string& name, store::Database** db, store::ObjectRecord* record);
+
 // Creates (create) or replaces the text of formula `name` of class
 // HFRMLA/HGLFOR. A text that does not parse is refused (HFRMSYNTAXERR,
 // HNFSRCLONG) and nothing changes; replacing needs a formula (HBCLAS).

@@ -207,6 +207,12 @@ def test_names_resolve_over_open_databases(session, db, tmp_path):
     assert precisions(p, db, "F") == [106.0, 107.0, 108.0, 109.0]
     assert formula(p, other[0], "H", "A") == p.HSUCC
     assert precisions(p, other[0], "H") == [5.0] * 4, "its own database first"
+    # A global formula answers through the key of every open database.
+    assert p.zavo_create_global_formula(other[0], ["GLOBAL"], ["A * 2"]) == p.HSUCC
+    assert precisions(p, db, "GLOBAL") == [10.0] * 4, "read as its own database sees names"
+    c = [0]
+    assert p.zavo_quick_info(db, ["GLOBAL"], c, [0], [0], [0], [0]) == p.HSUCC and c[0] == p.HGLFOR
+    assert p.zavo_quick_info(db, ["H"], c, [0], [0], [0], [0]) == p.HNOOBJ, "a plain formula stays in its database"
     p.qzvcldb([0], other[0])
 
 
@@ -311,6 +317,14 @@ def test_input_and_remexec(session, db, error_text):
     drain(p)
     buffer, got = [" " * 3], [5]
     assert p.zavo_get_server_input(buffer, 4, got) == p.HNOOBJ and got[0] == 0
+    # Pieces never split a character: a buffer too small for one is refused.
+    assert call(p.qzvzavo, ['PRINT "é"']) == p.HSUCC
+    assert p.zavo_get_server_input([" " * 3], 2, got) == p.HBLEN
+    assert p.zavo_get_server_input([" "], 99, got) == p.HBLEN, "no more than the buffer holds"
+    buffer = [" " * 3]
+    assert p.zavo_get_server_input(buffer, 3, got) == p.HSUCC
+    assert (buffer[0], got[0]) == ("é", 2)
+    assert drain(p) == "\n"
 
 
 def test_outside_a_session(pyrqx):
