@@ -87,6 +87,16 @@ def test_string_and_date_formulas(session, db):
     strary, outlen = [" " * 8] * 4, [0] * 4
     assert p.zavo_get_strings(db, ["LABEL"], rng(p, JAN2020, JAN2020 + 3), strary, [8] * 4, outlen) == p.HSUCC
     assert strary == ["low", "low", "high", "high"]
+    r = rng(p, JAN2020 - 1, JAN2020 + 1)  # before the data: ND
+    strary, misary, outlen = [" " * 8] * 3, [0] * 3, [0] * 3
+    assert call(p.qzvgtsts, db, ["LABEL"], r, strary, misary, [8] * 3, outlen) == p.HSUCC
+    assert (strary, misary) == (["", "low", "low"], [p.HNDVAL, p.HNMVAL, p.HNMVAL])
+    lens = [0] * 3
+    assert p.zavo_len_strings(db, ["LABEL"], r, lens) == p.HSUCC and lens == [3, 3, 3]
+    strval, ismiss, size = [" " * 8], [0], [0]
+    assert call(p.qzvgtstr, db, ["LABEL"], rng(p, JAN2020 + 3, JAN2020 + 3), strval, ismiss, 8, size) == p.HSUCC
+    assert (strval[0], ismiss[0], size[0]) == ("high", p.HNMVAL, 4)
+    assert call(p.qzvwstr, db, ["LABEL"], rng(p, JAN2020, JAN2020), ["x"], p.HNMVAL, 1) == p.HBCLAS
     assert formula(p, db, "WHEN", "date(A) + 12") == p.HSUCC
     dates = [0] * 2
     assert p.zavo_get_dates(db, ["WHEN"], rng(p, JAN2020, JAN2020 + 1), dates) == p.HSUCC
