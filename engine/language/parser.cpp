@@ -75,16 +75,24 @@ public:
     }
 
 private:
+    // digits [. digits] [e [+-] digits], read by strtod (no hex, no inf).
     Status number(Token* t) {
-        const char* start = text_.c_str() + pos_;
-        char* end = nullptr;
-        t->number = std::strtod(start, &end);
-        size_t length = static_cast<size_t>(end - start);
-        if (length == 0 || (pos_ + length < text_.size() && name_char(text_[pos_ + length])))
-            return syntax_error(t->position, "malformed number");
+        auto digits = [&](size_t i) {
+            while (i < text_.size() && std::isdigit(static_cast<unsigned char>(text_[i]))) ++i;
+            return i;
+        };
+        size_t end = digits(pos_);
+        if (end < text_.size() && text_[end] == '.') end = digits(end + 1);
+        if (end < text_.size() && (text_[end] == 'e' || text_[end] == 'E')) {
+            size_t exponent = end + 1;
+            if (exponent < text_.size() && (text_[exponent] == '+' || text_[exponent] == '-')) ++exponent;
+            if (digits(exponent) > exponent) end = digits(exponent);
+        }
+        if (end < text_.size() && name_char(text_[end])) return syntax_error(t->position, "malformed number");
+        t->number = std::strtod(text_.substr(pos_, end - pos_).c_str(), nullptr);
         if (!(t->number - t->number == 0.0)) return syntax_error(t->position, "number out of range");
         t->kind = Tok::Number;
-        pos_ += length;
+        pos_ = end;
         return Status::OK();
     }
     Status name(Token* t) {

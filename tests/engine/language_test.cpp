@@ -135,6 +135,8 @@ TEST(LanguageValues, LiteralsAndConstants) {
     expect_table({
         {"1.5", {1.5}},
         {"2e3", {2000}},
+        {"2.5E-1", {0.25}},
+        {"7.", {7}},
         {".25", {0.25}},
         {"TRUE", {1}},
         {"false", {0}},
@@ -350,6 +352,9 @@ TEST(LanguageErrors, EveryBadTextGetsItsStatus) {
         {"[MONTHLY]", HFRMSYNTAXERR, "unknown frequency"},
         {"IF A THEN 1", HFRMSYNTAXERR, "expected ELSE"},
         {"1..2", HFRMSYNTAXERR, "position 1"},
+        {"0x10", HFRMSYNTAXERR, "malformed number"},
+        {"2e", HFRMSYNTAXERR, "malformed number"},
+        {"1e999", HFRMSYNTAXERR, "out of range"},
         {"f(1,)", HFRMSYNTAXERR, "position 5"},
         {"THEN", HFRMSYNTAXERR, "keyword"},
         {"NOSUCH + 1", HNOOBJ, "position 1"},
