@@ -73,6 +73,17 @@ T narrow(double v) {
     }
 }
 
+// An evaluated column (checked by evaluate: one value per observation)
+// into n values of the C type T.
+template <typename T>
+void copy_out(const Column& values, size_t n, T* out) {
+    if constexpr (std::is_same<T, std::string>::value) {
+        std::copy(values.text.begin(), values.text.begin() + static_cast<std::ptrdiff_t>(n), out);
+    } else {
+        for (size_t i = 0; i < n; ++i) out[i] = narrow<T>(values.num[i]);
+    }
+}
+
 // A span of date indexes: first/last observations must be 32-bit dates.
 bool fits_index(int64_t v) { return v >= calendar::kFirstUsableIndex && v <= std::numeric_limits<int32_t>::max(); }
 
@@ -235,13 +246,7 @@ Status read_span(Database& db, const series::ValuedObject& object, series::Span 
     CRQX_RETURN_IF_ERROR(compile(db, stored, catalog, &plan));
     Column values;
     CRQX_RETURN_IF_ERROR(language::evaluate(*plan, catalog, {span.first, span.last}, &values));
-    const size_t n = static_cast<size_t>(span.count());
-    if constexpr (std::is_same<T, std::string>::value) {
-        for (size_t i = 0; i < n; ++i) out[i] = values.text[values.text.size() == 1 ? 0 : i];
-    } else {
-        const size_t stride = values.num.size() == 1 ? 0 : 1;
-        for (size_t i = 0; i < n; ++i) out[i] = narrow<T>(values.num[i * stride]);
-    }
+    copy_out(values, static_cast<size_t>(span.count()), out);
     return Status::OK();
 }
 
@@ -267,14 +272,8 @@ Status bound_index(const calendar::Frequency& f, const std::string& literal, int
 
 template <typename T>
 Status store_column(Database& db, const series::ValuedObject& object, series::Span span, const Column& values) {
-    const size_t n = static_cast<size_t>(span.count());
-    std::vector<T> out(n);
-    if constexpr (std::is_same<T, std::string>::value) {
-        for (size_t i = 0; i < n; ++i) out[i] = values.text[values.text.size() == 1 ? 0 : i];
-    } else {
-        const size_t stride = values.num.size() == 1 ? 0 : 1;
-        for (size_t i = 0; i < n; ++i) out[i] = narrow<T>(values.num[i * stride]);
-    }
+    std::vector<T> out(static_cast<size_t>(span.count()));
+    copy_out(values, out.size(), out.data());
     return series::write_span(db, object, span, out.data());
 }
 

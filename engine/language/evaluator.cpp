@@ -489,7 +489,13 @@ private:
 
 Status evaluate(const Plan& plan, Catalog& catalog, Span span, Column* out) {
     if (plan.series && span.count() < 1) return Status::Error(HBNRNG, "the span to evaluate is empty");
-    return Evaluator(catalog).eval(plan, span, out);
+    CRQX_RETURN_IF_ERROR(Evaluator(catalog).eval(plan, span, out));
+    // Callers index the column by observation: its shape is checked once here.
+    const size_t want = plan.series ? static_cast<size_t>(span.count()) : 1;
+    const size_t got = plan.type.type == Type::String ? out->text.size() : out->num.size();
+    if (got != want)
+        return Status::Error(HIFAIL, "evaluation gave " + std::to_string(got) + " values for " + std::to_string(want));
+    return Status::OK();
 }
 
 }  // namespace language

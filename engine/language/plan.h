@@ -87,7 +87,8 @@ Status compile(const std::string& text, Catalog& catalog, int home, const std::v
                std::unique_ptr<Plan>* plan);
 
 // The plan's values over `span` (of the plan's frequency; a scalar plan
-// ignores it and gives one value).
+// ignores it and gives one value): numbers in out->num, or texts in
+// out->text for a string plan, one per observation (one for a scalar).
 Status evaluate(const Plan& plan, Catalog& catalog, Span span, Column* out);
 
 }  // namespace language
