@@ -112,6 +112,18 @@ def test_inquiry_answers_for_formulas(session, db):
     cells = [[0] for _ in range(7)]
     assert call(p.qzvosiz, db, ["F"], *cells) == p.HSUCC
     assert [x[0] for x in cells] == [p.HFRMLA, p.HPRECN, p.HMONTH, 2020, 3, 2020, 6]
+    assert call(p.qzvsdes, db, ["F"], ["twice A, two months later"]) == p.HSUCC
+    cells = [[0] for _ in range(15)]
+    desc, doc = [" " * 30], [" " * 5]
+    assert call(p.qzvwhat, db, ["f"], *cells, desc, doc) == p.HSUCC
+    assert [x[0] for x in cells[:9]] == [p.HFRMLA, p.HPRECN, p.HMONTH, 0, 0, 2020, 3, 2020, 6]
+    assert (desc[0], doc[0]) == ("twice A, two months later", "")
+    ints = [[0] for _ in range(9)]
+    desc, outdesclen, doc, outdoclen = [" " * 30], [0], [" "], [0]
+    assert p.zavo_info(db, ["F"], *ints, desc, 30, outdesclen, doc, 1, outdoclen) == p.HSUCC
+    assert [x[0] for x in ints[:5]] == [p.HFRMLA, p.HPRECN, p.HMONTH, JAN2020 + 2, JAN2020 + 5]
+    basnam = [" " * 5]
+    assert call(p.qzvgnam, db, ["f"], basnam) == p.HSUCC and basnam[0] == "F"
     assert p.zavo_create_global_formula(db, ["G"], ["sum(A)"]) == p.HSUCC
     assert p.zavo_quick_info(db, ["G"], c, t, f, fi, li) == p.HSUCC
     assert (c[0], t[0], f[0]) == (p.HGLFOR, p.HPRECN, p.HUNDFX)
