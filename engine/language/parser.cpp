@@ -41,6 +41,14 @@ std::string upper(std::string s) {
     return s;
 }
 
+// A byte of the text for an error message, which must stay valid UTF-8.
+std::string describe_byte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7f) return "'" + std::string(1, c) + "'";
+    static const char kHex[] = "0123456789ABCDEF";
+    return std::string("byte 0x") + kHex[u >> 4] + kHex[u & 15];
+}
+
 Status syntax_error(size_t position, const std::string& what) {
     return Status::Error(HFRMSYNTAXERR, what + " at position " + std::to_string(position));
 }
@@ -71,7 +79,7 @@ public:
             t->kind = Tok::Symbol, t->text = std::string(1, c), ++pos_;
             return Status::OK();
         }
-        return syntax_error(t->position, "unexpected character '" + std::string(1, c) + "'");
+        return syntax_error(t->position, "unexpected character " + describe_byte(c));
     }
 
 private:

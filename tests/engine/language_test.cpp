@@ -346,6 +346,7 @@ TEST(LanguageErrors, EveryBadTextGetsItsStatus) {
         {"1 2", HFRMSYNTAXERR, "position 3"},
         {"", HFRMSYNTAXERR, "position 1"},
         {"A ? B", HFRMSYNTAXERR, "position 3"},
+        {"A \xc3\xa9", HFRMSYNTAXERR, "unexpected character byte 0xC3 at position 3"},
         {"\"open", HFRMSYNTAXERR, "unterminated string"},
         {"[MONTHLY 2020Q9]", HFRMSYNTAXERR, "position 1"},
         {"[NOSUCH 2020]", HFRMSYNTAXERR, "unknown frequency"},

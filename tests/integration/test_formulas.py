@@ -150,6 +150,7 @@ def test_qzvrdfm_returns_the_text(session, db):
     ("A +", "HFRMSYNTAXERR", "position 4"),
     ("lag(A, 1", "HFRMSYNTAXERR", "position 9"),
     ("A" * 5000, "HNFSRCLONG", "4096"),
+    ("A + é", "HFRMSYNTAXERR", "byte 0xC3 at position 5"),
 ])
 def test_a_bad_text_creates_and_changes_nothing(session, db, error_text, text, status, where):
     p = session
