@@ -353,3 +353,24 @@ def test_input_and_remexec(session, db, error_text):
 def test_outside_a_session(pyrqx):
     assert call(pyrqx.qzvzavo, ["LIST"]) == pyrqx.HNINIT
     assert pyrqx.zavo_create_formula(1, ["F"], ["1"]) == pyrqx.HNINIT
+
+
+@pytest.mark.parametrize("line, status", [
+    ("A = NOSUCH + 1", "HNOOBJ"),
+    ("A = A +", "HFRMSYNTAXERR"),
+    ("A = 1 / 0 > 2", "HSUCC"),   # a value, not an error: NC
+    ("FORMULA A = A * 2", "HOEXI"),
+    ("RANGE 2020M01 2019M01", "HBFREQ"),
+    ("FREQUENCY MONTHLY; RANGE 2020M05 2020M01", "HBRNG"),
+    ("OPEN", "HFRMSYNTAXERR"),
+    ("USE nowhere.db", "HBKEY"),
+    ("SERIES S", "HBFREQ"),
+    ('DESCRIBE A "unterminated', "HFRMSYNTAXERR"),
+])
+def test_a_failing_command_changes_nothing(session, db, path, line, status):
+    p = session
+    assert call(p.qzvzavo, ["USE " + path + "\n" + line]) == getattr(p, status)
+    if status != "HSUCC":
+        assert precisions(p, db, "A") == [1.0, 2.0, 3.0, 4.0]
+    drain(p)
+
