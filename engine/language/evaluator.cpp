@@ -90,10 +90,9 @@ private:
     size_t size_of(const Plan& p, Span span) const { return p.series ? static_cast<size_t>(span.count()) : 1; }
 
     Status unary(const Plan& p, Span span, Column* out) {
-        Column a;
-        CRQX_RETURN_IF_ERROR(eval(*p.args[0], span, &a));
-        if (p.oper == Op::Not) map(a, &out->num, [](double v) { return 1.0 - v; });
-        else map(a, &out->num, [](double v) { return -v; });
+        CRQX_RETURN_IF_ERROR(eval(*p.args[0], span, out));
+        if (p.oper == Op::Not) map(*out, &out->num, [](double v) { return 1.0 - v; });
+        else map(*out, &out->num, [](double v) { return -v; });
         return Status::OK();
     }
 
@@ -103,7 +102,10 @@ private:
         CRQX_RETURN_IF_ERROR(eval(*p.args[1], span, &b));
         const size_t n = size_of(p, span);
         if (p.args[0]->type.type == Type::String) return text_binary(p.oper, a, b, n, out);
-        std::vector<double>* o = &out->num;
+        // The result goes into an operand's array when one has its size
+        // (each position is read before it is written): no new array.
+        Column& into = a.num.size() == n ? a : b.num.size() == n ? b : *out;
+        std::vector<double>* o = &into.num;
         switch (p.oper) {
             case Op::Add:
                 if (p.type.type == Type::Date) return date_shift(p.type.date_frequency, a, b, n, +1, out);
@@ -127,6 +129,7 @@ private:
             case Op::Neg:
             case Op::Not: break;
         }
+        if (&into != out) out->num = std::move(into.num);
         return Status::OK();
     }
 
