@@ -192,12 +192,56 @@ def series(path):
     check(status, "qzvcldb")
 
 
+def formulas(path):
+    print("\nFormulas, expressions and commands (the language: docs/language.md)")
+    status, key = [0], [0]
+    z.qzvopdb(status, key, [path], z.HUMODE)
+    check(status, "qzvopdb")
+    # A formula is a series computed from its text whenever it is read.
+    check(z.zavo_create_formula(key[0], ["SALES_GROWTH"], ["pct(SALES)"]), "zavo_create_formula")
+    rng, numobs = [0, 0, 0], [0]
+    z.qzvsrng(status, z.HMONTH, [2026], [1], [2026], [6], rng, numobs)
+    check(status, "qzvsrng")
+    read_table(key[0], "SALES_GROWTH", z.HMONTH, rng[1], rng[2])
+    source, olen = blanks(), [0]
+    z.qzvrdfm(status, key[0], ["SALES_GROWTH"], source, 64, olen)
+    check(status, "qzvrdfm")
+    print("  its text: %s" % source[0])
+    # A text that does not parse is refused; the error text gives the position.
+    rc = z.zavo_create_formula(key[0], ["BROKEN"], ["SALES * (2 +"])
+    text = blanks(120)
+    z.qzvferr([0], text)
+    print("  a broken text gives status %d (HFRMSYNTAXERR): %s" % (rc, text[0]))
+    # qzvrmev evaluates an expression into a stored object.
+    z.qzvrmev(status, key[0], ["movavg(replacemissing(SALES, 0), 3)"], ["FROM=2026M03 TO=2026M06"], key[0],
+              ["SALES_AVG3"])
+    check(status, "qzvrmev")
+    read_table(key[0], "SALES_AVG3", z.HMONTH, rng[1] + 2, rng[2])
+    # Commands print into an output queue, drained in pieces.
+    z.qzvzavo(status, ["FREQUENCY MONTHLY; RANGE 2026M01 2026M04\n"
+                       "PRINT IF ismissing(SALES) THEN 0 ELSE SALES * 2\n"
+                       "SHOW SALES_GROWTH\nLIST SALES*"])
+    check(status, "qzvzavo")
+    output = ""
+    while True:
+        piece, size = blanks(), [0]
+        if z.zavo_get_server_input(piece, 65, size) != z.HSUCC:
+            break
+        output += piece[0]
+    print("  the commands printed:")
+    for line in output.splitlines():
+        print("    " + line)
+    z.qzvcldb(status, key[0])
+    check(status, "qzvcldb")
+
+
 def main():
     session()
     dates()
     with tempfile.TemporaryDirectory() as folder:
         database(os.path.join(folder, "indicators.db"))
         series(os.path.join(folder, "indicators.db"))
+        formulas(os.path.join(folder, "indicators.db"))
     print("\nmissing values: numeric ND is %r, string NA is %r" % (z.FNUMND(), z.FSTRNA()))
     status = [0]
     z.qzvfin(status)

@@ -4,6 +4,7 @@
 #include "api/status_report.h"
 #include "calendar/frequency.h"
 #include "crqx.h"
+#include "formulas/formulas.h"
 #include "objects/dates.h"
 #include "objects/objects.h"
 
@@ -20,7 +21,11 @@ constexpr int kMaxDimension = 26;  // dimensions 1..26 are the letters A..Z
 Status lookup(int dbkey, const char* objnam, ObjectRecord* record) {
     Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
-    return objects::find_object(*db, objnam, record);
+    Status s = objects::find_object(*db, objnam, record);
+    if (s.code() == HNOOBJ && formulas::find_global(dbkey, objnam, &db, record).ok()) s = Status::OK();
+    CRQX_RETURN_IF_ERROR(s);
+    if (formulas::is_formula_class(record->object_class)) formulas::describe(*db, record);
+    return Status::OK();
 }
 
 void store_codes(const ObjectRecord& r, int* class_, int* type, int* freq) {

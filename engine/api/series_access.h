@@ -9,6 +9,7 @@
 
 #include "api/status_report.h"
 #include "calendar/date_index.h"
+#include "formulas/formulas.h"
 #include "series/series.h"
 
 namespace crqx {
@@ -19,13 +20,27 @@ struct SeriesTarget {
     store::Database* db = nullptr;
     series::ValuedObject object;
     series::Span span;
+    bool formula = false;  // values computed from the formula's text
 };
 
-// The database and object a call names (its span still unresolved).
+// The target's span of values, stored or computed.
+template <typename T>
+Status read_span(const SeriesTarget& t, T* out) {
+    if (t.formula) return formulas::read_span(*t.db, t.object, t.span, out);
+    return series::read_span(*t.db, t.object, t.span, out);
+}
+
+// The database and object a call names (its span still unresolved). A
+// formula stands as the series or scalar its expression gives; a global
+// formula of another open database is found through any key.
 inline Status find_object_of(int dbkey, const char* objnam, SeriesTarget* t) {
     CRQX_RETURN_IF_ERROR(not_null(objnam, "the object name"));
     CRQX_RETURN_IF_ERROR(database(dbkey, &t->db));
-    return series::find_valued(*t->db, objnam, &t->object);
+    Status s = series::find_valued(*t->db, objnam, &t->object);
+    const bool global = s.code() == HNOOBJ && formulas::find_global(dbkey, objnam, &t->db, &t->object.record).ok();
+    if (!global && (s.code() != HBCLAS || !formulas::is_formula_class(t->object.record.object_class))) return s;
+    t->formula = true;
+    return formulas::as_valued(*t->db, &t->object);
 }
 
 inline Status find_target(int dbkey, const char* objnam, const int* range, SeriesTarget* t) {
@@ -98,7 +113,7 @@ inline Status check_dates(const store::ObjectRecord& r, const int32_t* values, i
 template <typename T>
 Status read_values(const SeriesTarget& t, T* out, const series::Translation<T>& tr) {
     CRQX_RETURN_IF_ERROR(not_null(out, "the value array"));
-    CRQX_RETURN_IF_ERROR(series::read_span(*t.db, t.object, t.span, out));
+    CRQX_RETURN_IF_ERROR(read_span(t, out));
     if (tr.table != nullptr)
         for (int64_t i = 0; i < t.span.count(); ++i) out[i] = tr.on_read(out[i]);
     return Status::OK();

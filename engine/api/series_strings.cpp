@@ -32,7 +32,7 @@ Status find_strings(int dbkey, const char* objnam, const int* range, SeriesTarge
 
 Status read_texts(const SeriesTarget& t, std::vector<std::string>* texts) {
     texts->resize(static_cast<size_t>(t.span.count()));
-    return series::read_span(*t.db, t.object, t.span, texts->data());
+    return api::read_span(t, texts->data());
 }
 
 // The stored form of a classic string argument: its first `length` bytes

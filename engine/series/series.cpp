@@ -150,6 +150,8 @@ Status write_span(Database& db, const ValuedObject& object, Span span, const T* 
     return objects::as_change(db, [&]() -> Status {
         store::ObjectRecord r;
         CRQX_RETURN_IF_ERROR(db.store->find_object(name, &r));
+        if (r.object_class != HSERIE && r.object_class != HSCALA)
+            return Status::Error(HBCLAS, "object '" + r.name + "' holds no stored values (a formula is computed)");
         int64_t first_chunk = chunk_of(span.first), last_chunk = chunk_of(span.last);
         // Only the chunks at either end can be partly covered: read just those.
         std::vector<Chunk> edges;

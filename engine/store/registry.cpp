@@ -94,6 +94,12 @@ std::vector<int> databases_of_connection(int connection) {
     return keys;
 }
 
+std::vector<int> open_keys() {
+    std::vector<int> keys;
+    for (const auto& entry : registry().open) keys.push_back(entry.first);
+    return keys;
+}
+
 void close_all(bool post_first) {
     while (!registry().open.empty()) close_database(registry().open.begin()->first, post_first);
 }

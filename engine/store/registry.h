@@ -32,6 +32,9 @@ Status open_database(const std::string& name, Mode mode, const StoreOptions& opt
 // The keys of the open databases opened through `connection`, in key order.
 std::vector<int> databases_of_connection(int connection);
 
+// The keys of every open database, in key order (the order of opening).
+std::vector<int> open_keys();
+
 // The open database with `key`, or HBKEY.
 Status find_database(int key, Database** database);
 

@@ -26,3 +26,14 @@ def spawn(*args):
     env["PYTHONPATH"] = os.pathsep.join(filter(None, [HERE, env.get("PYTHONPATH")]))
     return subprocess.Popen([sys.executable, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, text=True, env=env)
+
+
+def wildcard_names(p, key, pattern):
+    """The names a classic wildcard search of `pattern` lists, in order."""
+    assert call(p.qzvinwc, key, [pattern]) == p.HSUCC
+    names = []
+    while True:
+        name = [" " * 20]
+        if call(p.qzvnxwc, key, name, [0], [0], [0]) != p.HSUCC:
+            return names
+        names.append(name[0].strip())
