@@ -15,14 +15,14 @@ using api::set_status;
 namespace {
 
 Status define(int dbkey, const char* oname, const char* value, int object_class, bool create) {
-    CRQX_RETURN_IF_ERROR(api::all_not_null("an argument", oname, value));
+    CRQX_RETURN_IF_ERROR(api::not_null(oname, "oname", value, "value"));
     store::Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
     return formulas::define(*db, oname, object_class, value, create);
 }
 
 Status read_source(int dbkey, const char* objnam, char* source, int ilen, int* olen) {
-    CRQX_RETURN_IF_ERROR(api::all_not_null("an argument", source, olen));
+    CRQX_RETURN_IF_ERROR(api::not_null(source, "source", olen, "olen"));
     store::Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
     store::ObjectRecord r;
@@ -61,7 +61,7 @@ Status parse_options(const std::string& text, formulas::Bounds* bounds) {
 }
 
 Status evaluate(int dbkey, const char* expr, const char* optns, int wdbkey, const char* objnam) {
-    CRQX_RETURN_IF_ERROR(api::all_not_null("an argument", expr, optns, objnam));
+    CRQX_RETURN_IF_ERROR(api::not_null(expr, "expr", optns, "optns", objnam, "objnam"));
     store::Database* home = nullptr;
     store::Database* target = nullptr;
     CRQX_RETURN_IF_ERROR(api::database(dbkey, &home));

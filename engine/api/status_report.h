@@ -8,6 +8,7 @@
 
 #include "api/api.h"
 #include "core/status.h"
+#include "session/store_options.h"
 #include "store/registry.h"
 
 namespace crqx {
@@ -37,18 +38,9 @@ Status not_null(const void* pointer, const char* name, Rest... rest) {
     return not_null(rest...);
 }
 
-// The session's options for the stores it opens: BUSY_TIMEOUT, and
-// DURABILITY (NORMAL 1, FULL 2).
-inline store::StoreOptions store_options() {
-    store::StoreOptions options;
-    options.busy_timeout_ms = static_cast<int>(session::option("BUSY_TIMEOUT"));
-    options.durability = session::option("DURABILITY") == 1 ? store::Durability::Process : store::Durability::PowerLoss;
-    return options;
-}
-
 // Opens and registers a database with the session's options.
 inline Status open_database(const std::string& name, store::Mode mode, int* key, int connection = 0) {
-    return store::open_database(name, mode, store_options(), key, connection);
+    return store::open_database(name, mode, session::store_options(), key, connection);
 }
 
 // The open database `key`, or HBKEY.

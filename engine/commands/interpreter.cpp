@@ -22,6 +22,7 @@
 #include "objects/names.h"
 #include "objects/objects.h"
 #include "session/session.h"
+#include "session/store_options.h"
 #include "store/registry.h"
 
 namespace crqx {
@@ -116,7 +117,7 @@ std::string frequency_text(int code) {
 std::string date_text(int frequency, double index) {
     auto f = calendar::describe_frequency(frequency);
     std::string text;
-    if (!f || calendar::format_literal(*f, static_cast<int32_t>(index), calendar::kCalendarYear, text) != HSUCC)
+    if (!f || !calendar::format_literal(*f, static_cast<int32_t>(index), calendar::kCalendarYear, text).ok())
         return std::to_string(static_cast<long long>(index));
     return text;
 }
@@ -247,7 +248,7 @@ Status do_open(const std::vector<std::string>& w) {
         mode = m->second;
     }
     int key = 0;
-    CRQX_RETURN_IF_ERROR(store::open_database(w[1], mode, &key));
+    CRQX_RETURN_IF_ERROR(store::open_database(w[1], mode, session::store_options(), &key));
     state().current = key;
     print("opened " + w[1] + " as database " + std::to_string(key));
     return Status::OK();
@@ -277,9 +278,9 @@ Status do_range(const std::vector<std::string>& w) {
     if (s.frequency == 0) return Status::Error(HBFREQ, "set a FREQUENCY before a RANGE");
     auto f = calendar::describe_frequency(s.frequency);
     int32_t first = 0, last = 0;
-    if (calendar::parse_literal(*f, w[1], calendar::kCalendarYear, 0, 2000, first) != HSUCC)
+    if (!calendar::parse_literal(*f, w[1], calendar::kCalendarYear, 0, 2000, first).ok())
         return Status::Error(HBSRNG, "'" + w[1] + "' is no date of " + frequency_text(s.frequency));
-    if (calendar::parse_literal(*f, w[2], calendar::kCalendarYear, 0, 2000, last) != HSUCC)
+    if (!calendar::parse_literal(*f, w[2], calendar::kCalendarYear, 0, 2000, last).ok())
         return Status::Error(HBERNG, "'" + w[2] + "' is no date of " + frequency_text(s.frequency));
     if (last < first) return Status::Error(HBRNG, "the range ends before it starts");
     s.from = w[1], s.to = w[2];
@@ -341,7 +342,7 @@ Status run_line(const std::string& line) {
     if (verb == "FREQUENCY") {
         if (w.size() != 2) return usage("FREQUENCY name");
         int code = 0;
-        if (calendar::parse_frequency(upper(w[1]), code) != HSUCC) return Status::Error(HBFREQ, "unknown frequency " + w[1]);
+        if (!calendar::parse_frequency(upper(w[1]), code).ok()) return Status::Error(HBFREQ, "unknown frequency " + w[1]);
         if (code != s.frequency) s.from.clear(), s.to.clear();
         s.frequency = code;
         return Status::OK();

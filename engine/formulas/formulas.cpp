@@ -264,7 +264,7 @@ namespace {
 
 Status bound_index(const calendar::Frequency& f, const std::string& literal, int code, int64_t* out) {
     int32_t index = 0;
-    if (calendar::parse_literal(f, literal, calendar::kCalendarYear, 0, 2000, index) != HSUCC)
+    if (!calendar::parse_literal(f, literal, calendar::kCalendarYear, 0, 2000, index).ok())
         return Status::Error(code, "'" + literal + "' is no date of the result's frequency " + calendar::frequency_name(f.code));
     *out = index;
     return Status::OK();

@@ -305,7 +305,7 @@ private:
         std::string word;
         CRQX_RETURN_IF_ERROR(word_argument(n, 1, &word));
         int frequency = 0;
-        if (calendar::parse_frequency(word, frequency) != HSUCC)
+        if (!calendar::parse_frequency(word, frequency).ok())
             return Status::Error(HBFREQ, "unknown frequency " + word + at(*n.args[1]));
         if (!x.series) return type_error(n, "CONVERT needs a series");
         if (!is_number(x.type)) return type_error(n, "CONVERT needs numbers, not " + std::string(type_name(x.type.type)));
@@ -327,8 +327,8 @@ private:
         p->data.reset();
         if (x.data) {  // the target periods the source observations fall in
             int32_t first = 0, last = 0;
-            if (calendar::change_frequency(*from, static_cast<int32_t>(x.data->first), HBEGIN, *to, HBEFOR, first) == HSUCC &&
-                calendar::change_frequency(*from, static_cast<int32_t>(x.data->last), HEND, *to, HAFTER, last) == HSUCC)
+            if (calendar::change_frequency(*from, static_cast<int32_t>(x.data->first), HBEGIN, *to, HBEFOR, first).ok() &&
+                calendar::change_frequency(*from, static_cast<int32_t>(x.data->last), HEND, *to, HAFTER, last).ok())
                 p->data = Span{first, last};
         }
         return Status::OK();

@@ -306,8 +306,8 @@ private:
                 auto f = calendar::describe_frequency(x.type.date_frequency);
                 map(a, &out->num, [&](double v) {
                     int year = 0, period = 0;
-                    if (!f || calendar::index_to_year_period(*f, static_cast<int32_t>(v), calendar::kCalendarYear, year,
-                                                             period) != HSUCC)
+                    if (!f || !calendar::index_to_year_period(*f, static_cast<int32_t>(v), calendar::kCalendarYear, year,
+                                                             period).ok())
                         return kNC;
                     return static_cast<double>(p.fn == Fn::Year ? year : period);
                 });
@@ -425,7 +425,7 @@ private:
                         int64_t* r) {
             if (!calendar::in_span(a, i)) return false;
             int32_t t = 0;
-            if (calendar::change_frequency(a, static_cast<int32_t>(i), select, b, relate, t) != HSUCC) return false;
+            if (!calendar::change_frequency(a, static_cast<int32_t>(i), select, b, relate, t).ok()) return false;
             *r = t;
             return true;
         };

@@ -338,11 +338,11 @@ private:
         std::string frequency_part;
         for (size_t blank = body.find(' '); blank != std::string::npos; blank = body.find(' ', blank + 1)) {
             int frequency = 0;
-            if (calendar::parse_frequency(upper(body.substr(0, blank)), frequency) != HSUCC) continue;
+            if (!calendar::parse_frequency(upper(body.substr(0, blank)), frequency).ok()) continue;
             frequency_part = body.substr(0, blank);
             auto f = calendar::describe_frequency(frequency);
             int32_t index = 0;
-            if (!f || calendar::parse_literal(*f, body.substr(blank + 1), calendar::kCalendarYear, 0, 2000, index) != HSUCC)
+            if (!f || !calendar::parse_literal(*f, body.substr(blank + 1), calendar::kCalendarYear, 0, 2000, index).ok())
                 continue;
             auto n = make(NodeKind::Date, position);
             n->number = index;
