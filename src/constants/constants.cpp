@@ -1,4 +1,4 @@
-#include "constants/constants.h"
+#include "module/registry.h"
 
 namespace pyrqx {
 namespace {

@@ -58,6 +58,14 @@ struct InOutCell {
     static bool store(State& s, PyObject* cell) { return cell_set(cell, to_python(s.value)); }
 };
 
+// In cell: element 0 read and converted, its variable's address passed,
+// nothing written back (the library only reads it).
+template <typename T>
+struct InCell : InOutCell<T> {
+    using State = typename InOutCell<T>::State;
+    static bool store(State&, PyObject*) { return true; }
+};
+
 // In-out cell with 8 bytes of room whatever T is: the untyped value of the
 // typed attribute members, where the library stores the type the attribute's
 // code names. The getters also tell the library a length (inlen), so RoomFor

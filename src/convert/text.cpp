@@ -3,10 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "module/globals.h"
-
 namespace pyrqx {
 namespace {
+
+// The method name and the argument tuple of every encode call, made once.
+PyObject* encode_name = nullptr;  // interned "encode"
+PyObject* encode_args = nullptr;  // ("UTF-8",)
 
 // obj.encode("UTF-8") as a new bytes/bytearray reference. An exact str cannot
 // override encode, so its cached UTF-8 form gives the same bytes directly.
@@ -16,9 +18,9 @@ bool encode_utf8(PyObject* obj, const char** bytes, Py_ssize_t* length, PyObject
         *bytes = PyUnicode_AsUTF8AndSize(obj, length);
         return *bytes != nullptr;
     }
-    PyObject* encode = PyObject_GetAttr(obj, globals.encode_name);
+    PyObject* encode = PyObject_GetAttr(obj, encode_name);
     if (encode == nullptr) return false;
-    PyObject* result = PyObject_Call(encode, globals.encode_args, nullptr);
+    PyObject* result = PyObject_Call(encode, encode_args, nullptr);
     Py_DECREF(encode);
     if (result == nullptr) return false;
     *owner = result;
@@ -37,6 +39,12 @@ bool encode_utf8(PyObject* obj, const char** bytes, Py_ssize_t* length, PyObject
 }
 
 }  // namespace
+
+bool create_encode_call() {
+    if (encode_name == nullptr) encode_name = PyUnicode_InternFromString("encode");
+    if (encode_args == nullptr) encode_args = Py_BuildValue("(s)", "UTF-8");
+    return encode_name != nullptr && encode_args != nullptr;
+}
 
 bool encode_utf8_whole(PyObject* obj, std::string* out) {
     const char* bytes;

@@ -8,6 +8,10 @@
 
 namespace pyrqx {
 
+// Creates the objects of the encode call, once, at import; every other
+// function here needs them.
+bool create_encode_call();
+
 // obj.encode("UTF-8"), all of its bytes (zero bytes included).
 bool encode_utf8_whole(PyObject* obj, std::string* out);
 

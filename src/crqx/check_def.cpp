@@ -1,7 +1,6 @@
 // check_def.cpp: compile-time proof that crqx_functions.def and crqx_data.def
-// agree with crqx.h. It has no run-time content; compiling it is the check:
-//
-//   g++ -std=c++17 -fsyntax-only -I src/crqx src/crqx/check_def.cpp
+// agree with crqx.h. It has no run-time content; compiling it is the check,
+// which every build makes (the target crqx_listing_check).
 //
 // For every function row: the declared function's type is exactly the type
 // built from the row's return kind and parameter list, and the row's argument

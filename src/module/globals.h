@@ -8,9 +8,6 @@ namespace pyrqx {
 struct Globals {
     PyObject* module = nullptr;       // the module object (owned)
     PyObject* dict = nullptr;         // its dictionary (borrowed from module)
-    PyObject* encode_name = nullptr;  // interned "encode"
-    PyObject* utf8 = nullptr;         // "UTF-8"
-    PyObject* encode_args = nullptr;  // ("UTF-8",): the argument of every encode call
     PyObject* zero = nullptr;         // int 0: the key of a cell that is not a sequence
     PyObject* empty_tuple = nullptr;
     PyObject* empty_bytes = nullptr;

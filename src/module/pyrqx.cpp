@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "constants/constants.h"
+#include "convert/text.h"
 #include "module/globals.h"
 #include "module/registry.h"
 #include "module/traceback.h"
@@ -96,10 +96,8 @@ bool create_names(std::vector<Function>& functions) {
         if (f.signature != nullptr && !intern_signature(*f.signature)) return false;
     }
     if (!create_constants()) return false;
-    globals.encode_name = PyUnicode_InternFromString("encode");
-    globals.utf8 = PyUnicode_FromString("UTF-8");
     globals.zero = PyLong_FromLong(0);
-    return globals.encode_name && globals.utf8 && globals.zero;
+    return create_encode_call() && globals.zero;
 }
 
 bool register_in_sys_modules() {
@@ -179,8 +177,7 @@ PyObject* init() {
 
     std::vector<Function> functions = registry();
     bool ok = set_builtins() && create_names(functions) && register_in_sys_modules();
-    if (ok && globals.encode_args == nullptr) globals.encode_args = PyTuple_Pack(1, globals.utf8);
-    ok = ok && globals.encode_args && import_struct() && add_constants(globals.dict) &&
+    ok = ok && import_struct() && add_constants(globals.dict) &&
          add_functions(functions) && add_test_dict();
     if (!ok) return fail_with_module(true);
     Py_INCREF(globals.module);

@@ -26,12 +26,18 @@ struct Function {
 
 using FunctionTable = std::vector<Function>;
 
-// Each bindings room contributes one table.
+// Each bindings file contributes one table; the constants room its sentinels.
 const FunctionTable& session_functions();
 const FunctionTable& object_functions();
 const FunctionTable& series_functions();
 const FunctionTable& attribute_functions();
 const FunctionTable& date_functions();
 const FunctionTable& sentinel_functions();  // in their registration order
+
+// The constants room: creates the interned names and int objects of the
+// interface's constants (kept for the life of the process), then stores
+// them into the module dictionary in their canonical order.
+bool create_constants();
+bool add_constants(PyObject* dict);
 
 }  // namespace pyrqx

@@ -90,8 +90,8 @@ def test_index_to_int_fills_the_whole_list_in_place(pyrqx, probe, given64, given
 @pytest.mark.parametrize("given64, given32, numobs, short", [
     ([1, 2], [0, 0, 0], 3, "indexes64ary holds 2 elements"),
     ([1, 2, 3], [0, 0], 3, "indexes32ary holds 2 elements"),
-    (None, [0], 1, "indexes64ary holds 0 elements"),
-    ([1], None, 1, "indexes32ary holds 0 elements"),
+    (None, [0, 0], 2, "indexes64ary holds 1 element"),
+    ([1, 2], None, 2, "indexes32ary holds 1 element"),
 ])
 def test_index_to_int_numobs_beyond_a_list_is_refused(pyrqx, probe, given64, given32, numobs, short):
     before = list(given32) if given32 is not None else None
@@ -99,6 +99,16 @@ def test_index_to_int_numobs_beyond_a_list_is_refused(pyrqx, probe, given64, giv
         pyrqx.zavo_index_to_int(given64, given32, numobs)
     assert str(info.value) == "zavo_index_to_int(): %s but numobs is %d" % (short, numobs)
     assert probe.calls == [] and given32 == before
+
+
+@pytest.mark.parametrize("given64, given32", [(None, [0]), ([7], None), (None, None)])
+def test_index_to_int_none_stands_for_one_element(sized_probe, pyrqx, given64, given32):
+    sized_probe.write_ints("zavo_index_to_int", "indexes32ary", [42])
+    assert pyrqx.zavo_index_to_int(given64, given32, 1) == 0
+    call = sized_probe.one_call("zavo_index_to_int")
+    assert call["numobs"].value == 1
+    assert call["indexes64ary"].size >= 4 and call["indexes32ary"].size >= 4
+    assert given32 in (None, [42])
 
 
 def test_index_to_int_none_lists_pass_one_element_scratch(pyrqx, probe):
