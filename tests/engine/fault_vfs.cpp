@@ -216,8 +216,11 @@ void disarm() {
     state.fired = false;
 }
 
+void stop() { state.n = 0; }
+
 Counts counts() { return state.counts; }
 bool fired() { return state.fired; }
+bool power_is_off() { return state.power_off; }
 
 void power_back() {
     for (auto& [path, undo] : state.unsynced) {

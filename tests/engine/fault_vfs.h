@@ -30,8 +30,11 @@ void install();
 void arm(Point point, int n, Failure failure);
 // Counting restarts with no failure planned.
 void disarm();
+// No further failure planned; counting goes on.
+void stop();
 Counts counts();
 bool fired();
+bool power_is_off();
 
 // After a power loss, with every connection closed: undoes on disk every
 // write made since the last sync of its file (the page cache lost), drops
