@@ -6,8 +6,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <set>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace faults {
@@ -71,14 +71,12 @@ void keep_old_bytes(sqlite3_file* f, sqlite3_int64 offset, sqlite3_int64 amount)
     if (amount <= 0) return;
     Undo& u = undo_of(f);
     std::string old(static_cast<size_t>(amount), '\0');
-    real(f)->pMethods->xRead(real(f), old.data(), static_cast<int>(amount), offset);  // zeros past the end
+    real(f)->pMethods->xRead(real(f), old.data(), static_cast<int>(amount),
+                             offset);  // zeros past the end
     u.pieces.emplace_back(offset, std::move(old));
 }
 
-int x_close(sqlite3_file* f) {
-    int rc = real(f)->pMethods->xClose(real(f));
-    return rc;
-}
+int x_close(sqlite3_file* f) { return real(f)->pMethods->xClose(real(f)); }
 int x_read(sqlite3_file* f, void* buf, int amt, sqlite3_int64 off) {
     return real(f)->pMethods->xRead(real(f), buf, amt, off);
 }
@@ -108,14 +106,20 @@ int x_sync(sqlite3_file* f, int flags) {
     if (rc == SQLITE_OK) state.unsynced.erase(path_of(f));
     return rc;
 }
-int x_file_size(sqlite3_file* f, sqlite3_int64* size) { return real(f)->pMethods->xFileSize(real(f), size); }
+int x_file_size(sqlite3_file* f, sqlite3_int64* size) {
+    return real(f)->pMethods->xFileSize(real(f), size);
+}
 int x_lock(sqlite3_file* f, int level) {
     if (fails_here(Point::Lock)) return SQLITE_IOERR_LOCK;
     return real(f)->pMethods->xLock(real(f), level);
 }
 int x_unlock(sqlite3_file* f, int level) { return real(f)->pMethods->xUnlock(real(f), level); }
-int x_check_reserved(sqlite3_file* f, int* out) { return real(f)->pMethods->xCheckReservedLock(real(f), out); }
-int x_control(sqlite3_file* f, int op, void* arg) { return real(f)->pMethods->xFileControl(real(f), op, arg); }
+int x_check_reserved(sqlite3_file* f, int* out) {
+    return real(f)->pMethods->xCheckReservedLock(real(f), out);
+}
+int x_control(sqlite3_file* f, int op, void* arg) {
+    return real(f)->pMethods->xFileControl(real(f), op, arg);
+}
 int x_sector(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
 int x_device(sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
 int x_shm_map(sqlite3_file* f, int region, int size, int extend, void volatile** p) {
@@ -130,12 +134,14 @@ int x_shm_unmap(sqlite3_file* f, int del) { return real(f)->pMethods->xShmUnmap(
 int x_fetch(sqlite3_file* f, sqlite3_int64 off, int amt, void** p) {
     return real(f)->pMethods->xFetch(real(f), off, amt, p);
 }
-int x_unfetch(sqlite3_file* f, sqlite3_int64 off, void* p) { return real(f)->pMethods->xUnfetch(real(f), off, p); }
+int x_unfetch(sqlite3_file* f, sqlite3_int64 off, void* p) {
+    return real(f)->pMethods->xUnfetch(real(f), off, p);
+}
 
 const sqlite3_io_methods kMethods = {
-    3,          x_close,        x_read,          x_write,        x_truncate,   x_sync,      x_file_size,
-    x_lock,     x_unlock,       x_check_reserved, x_control,     x_sector,     x_device,    x_shm_map,
-    x_shm_lock, x_shm_barrier,  x_shm_unmap,     x_fetch,        x_unfetch,
+    3,          x_close,       x_read,           x_write,   x_truncate, x_sync,   x_file_size,
+    x_lock,     x_unlock,      x_check_reserved, x_control, x_sector,   x_device, x_shm_map,
+    x_shm_lock, x_shm_barrier, x_shm_unmap,      x_fetch,   x_unfetch,
 };
 
 int v_open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* out_flags) {
@@ -145,7 +151,8 @@ int v_open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* o
     std::snprintf(f->path, sizeof f->path, "%s", name != nullptr ? name : "");
     int rc = state.real->xOpen(state.real, name, f->real, flags, out_flags);
     if (f->real->pMethods != nullptr) f->base.pMethods = &kMethods;
-    if (rc == SQLITE_OK && (flags & SQLITE_OPEN_MAIN_DB) && name != nullptr) state.databases.insert(name);
+    if (rc == SQLITE_OK && (flags & SQLITE_OPEN_MAIN_DB) && name != nullptr)
+        state.databases.insert(name);
     return rc;
 }
 int v_delete(sqlite3_vfs*, const char* name, int sync_dir) {
@@ -156,16 +163,24 @@ int v_delete(sqlite3_vfs*, const char* name, int sync_dir) {
 int v_access(sqlite3_vfs*, const char* name, int flags, int* out) {
     return state.real->xAccess(state.real, name, flags, out);
 }
-int v_full(sqlite3_vfs*, const char* name, int n, char* out) { return state.real->xFullPathname(state.real, name, n, out); }
+int v_full(sqlite3_vfs*, const char* name, int n, char* out) {
+    return state.real->xFullPathname(state.real, name, n, out);
+}
 void* v_dlopen(sqlite3_vfs*, const char* name) { return state.real->xDlOpen(state.real, name); }
 void v_dlerror(sqlite3_vfs*, int n, char* out) { state.real->xDlError(state.real, n, out); }
-void (*v_dlsym(sqlite3_vfs*, void* h, const char* sym))(void) { return state.real->xDlSym(state.real, h, sym); }
+void (*v_dlsym(sqlite3_vfs*, void* h, const char* sym))(void) {
+    return state.real->xDlSym(state.real, h, sym);
+}
 void v_dlclose(sqlite3_vfs*, void* h) { state.real->xDlClose(state.real, h); }
 int v_random(sqlite3_vfs*, int n, char* out) { return state.real->xRandomness(state.real, n, out); }
 int v_sleep(sqlite3_vfs*, int us) { return state.real->xSleep(state.real, us); }
 int v_time(sqlite3_vfs*, double* t) { return state.real->xCurrentTime(state.real, t); }
-int v_last_error(sqlite3_vfs*, int n, char* out) { return state.real->xGetLastError(state.real, n, out); }
-int v_time64(sqlite3_vfs*, sqlite3_int64* t) { return state.real->xCurrentTimeInt64(state.real, t); }
+int v_last_error(sqlite3_vfs*, int n, char* out) {
+    return state.real->xGetLastError(state.real, n, out);
+}
+int v_time64(sqlite3_vfs*, sqlite3_int64* t) {
+    return state.real->xCurrentTimeInt64(state.real, t);
+}
 
 sqlite3_vfs vfs;
 

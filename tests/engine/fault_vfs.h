@@ -10,10 +10,10 @@ namespace faults {
 
 enum class Point { Write, Sync, Truncate, Lock };
 enum class Failure {
-    IoError,    // the call fails with an I/O error, nothing written
-    DiskFull,   // the call fails as on a full disk
-    ShortWrite, // half the bytes reach the file, then an I/O error
-    PowerLoss,  // from here on nothing reaches the disk; see power_back()
+    IoError,     // the call fails with an I/O error, nothing written
+    DiskFull,    // the call fails as on a full disk
+    ShortWrite,  // half the bytes reach the file, then an I/O error
+    PowerLoss,   // from here on nothing reaches the disk; see power_back()
 };
 
 struct Counts {

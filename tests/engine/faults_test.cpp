@@ -51,17 +51,20 @@ std::string contents(const std::string& path) {
         sqlite3_finalize(st);
         return result;
     };
-    for (const std::string& verdict : rows("PRAGMA integrity_check")) out += "integrity: " + verdict + "\n";
-    for (const std::string& table :
-         rows("SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name")) {
+    for (const std::string& verdict : rows("PRAGMA integrity_check"))
+        out += "integrity: " + verdict + "\n";
+    for (const std::string& table : rows("SELECT name FROM sqlite_schema WHERE type = 'table' AND "
+                                         "name NOT LIKE 'sqlite_%' ORDER BY name")) {
         std::string columns;
-        for (const std::string& column : rows("SELECT name FROM pragma_table_info('" + table + "')")) {
+        for (const std::string& column :
+             rows("SELECT name FROM pragma_table_info('" + table + "')")) {
             if (column.size() > 3 && column.compare(column.size() - 3, 3, "_ms") == 0) continue;
             columns += (columns.empty() ? "quote(" : " || ',' || quote(") + column + ")";
         }
         std::string where = table == "properties" ? " WHERE key NOT LIKE '%\\_ms' ESCAPE '\\'" : "";
         out += "[" + table + "]\n";
-        for (const std::string& row : rows("SELECT " + columns + " AS r FROM " + table + where + " ORDER BY r"))
+        for (const std::string& row :
+             rows("SELECT " + columns + " AS r FROM " + table + where + " ORDER BY r"))
             out += row + "\n";
     }
     sqlite3_close(db);
@@ -147,7 +150,8 @@ const std::vector<Operation>& operations() {
              qzvsdes(&status, k, text(object), text(desc));
              return status;
          }},
-        {"pack", [](int k) { return call([](int* s, int key, char*) { qzvpack(s, key); }, k, ""); }, false},
+        {"pack", [](int k) { return call([](int* s, int key, char*) { qzvpack(s, key); }, k, ""); },
+         false},
     };
     return ops;
 }
@@ -206,9 +210,11 @@ struct Plan {
     Failure failure;
 };
 const Plan kPlans[] = {
-    {Point::Write, Failure::IoError},    {Point::Write, Failure::DiskFull}, {Point::Write, Failure::ShortWrite},
-    {Point::Write, Failure::PowerLoss},  {Point::Sync, Failure::IoError},   {Point::Sync, Failure::PowerLoss},
-    {Point::Truncate, Failure::IoError}, {Point::Truncate, Failure::DiskFull}, {Point::Lock, Failure::IoError},
+    {Point::Write, Failure::IoError},    {Point::Write, Failure::DiskFull},
+    {Point::Write, Failure::ShortWrite}, {Point::Write, Failure::PowerLoss},
+    {Point::Sync, Failure::IoError},     {Point::Sync, Failure::PowerLoss},
+    {Point::Truncate, Failure::IoError}, {Point::Truncate, Failure::DiskFull},
+    {Point::Lock, Failure::IoError},
 };
 
 class FaultsTest : public ::testing::Test {
@@ -268,8 +274,9 @@ TEST_F(FaultsTest, EveryFailurePointLeavesAPostedState) {
         ASSERT_TRUE(clean.all_ok()) << op.name;
         const faults::Counts counts = faults::counts();
         const std::string after = contents(path);
-        std::cout << "[ faults   ] " << op.name << ": " << counts.write << " writes, " << counts.sync << " syncs, "
-                  << counts.truncate << " truncates, " << counts.lock << " locks\n";
+        std::cout << "[ faults   ] " << op.name << ": " << counts.write << " writes, "
+                  << counts.sync << " syncs, " << counts.truncate << " truncates, " << counts.lock
+                  << " locks\n";
         for (const Plan& plan : kPlans) {
             for (int n = 1; n <= counts.of(plan.point); ++n) {
                 put_file(path, base_);
@@ -278,8 +285,8 @@ TEST_F(FaultsTest, EveryFailurePointLeavesAPostedState) {
                 if (plan.failure == Failure::PowerLoss) faults::power_back();
                 faults::disarm();
                 ++points;
-                std::string where = std::string(op.name) + ", " + faults::name(plan.failure) + " at " +
-                                    faults::name(plan.point) + " " + std::to_string(n);
+                std::string where = std::string(op.name) + ", " + faults::name(plan.failure) +
+                                    " at " + faults::name(plan.point) + " " + std::to_string(n);
                 std::string now = contents(path);
                 bool whole = now == before || now == after;
                 in_between += whole ? 0 : 1;
@@ -288,15 +295,18 @@ TEST_F(FaultsTest, EveryFailurePointLeavesAPostedState) {
                     EXPECT_EQ(after, now) << where << ": a post that said HSUCC was lost";
                 }
                 if (now != after) {
-                    EXPECT_FALSE(r.all_ok()) << where << ": the change is missing, yet no call failed";
+                    EXPECT_FALSE(r.all_ok())
+                        << where << ": the change is missing, yet no call failed";
                 }
-                EXPECT_TRUE(r.fired || r.all_ok()) << where << ": a call failed with nothing failing beneath it";
+                EXPECT_TRUE(r.fired || r.all_ok())
+                    << where << ": a call failed with nothing failing beneath it";
                 EXPECT_TRUE(r.key_usable) << where << ": the key takes no change after the failure";
                 EXPECT_TRUE(usable(path)) << where << ": the file cannot be changed again";
             }
         }
     }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::cout << "[ faults   ] " << points << " failure points tried over " << operations().size()
               << " operations in " << seconds << " s; " << in_between << " states in between\n";
     RecordProperty("failure_points", points);

@@ -22,7 +22,8 @@ using store::Store;
 
 namespace {
 
-const Mode kOpeningModes[] = {Mode::Read, Mode::Overwrite, Mode::Update, Mode::Shared, Mode::Write, Mode::Direct};
+const Mode kOpeningModes[] = {Mode::Read,   Mode::Overwrite, Mode::Update,
+                              Mode::Shared, Mode::Write,     Mode::Direct};
 
 std::string bytes_of(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -79,7 +80,8 @@ protected:
 TEST_F(FilesTest, PipeIsRefusedAtOnceInEveryMode) {
     ASSERT_EQ(0, mkfifo(path_.c_str(), 0644));
     alarm(20);  // a blocked open would hang here: let the alarm end the run instead
-    for (Mode mode : kOpeningModes) EXPECT_EQ(HBFILE, open_code(path_, mode)) << static_cast<int>(mode);
+    for (Mode mode : kOpeningModes)
+        EXPECT_EQ(HBFILE, open_code(path_, mode)) << static_cast<int>(mode);
     EXPECT_EQ(HBFILE, open_code(path_, Mode::Create));
     alarm(0);
     struct stat st;
@@ -93,7 +95,8 @@ TEST_F(FilesTest, DeviceIsRefusedAndNothingIsCreatedBesideIt) {
     const std::string beside[] = {device + "-journal", device + "-wal", device + "-shm"};
     for (const std::string& b : beside)
         if (exists(b)) GTEST_SKIP() << b << " exists already";
-    for (Mode mode : kOpeningModes) EXPECT_EQ(HBFILE, open_code(device, mode)) << static_cast<int>(mode);
+    for (Mode mode : kOpeningModes)
+        EXPECT_EQ(HBFILE, open_code(device, mode)) << static_cast<int>(mode);
     for (const std::string& b : beside) {
         EXPECT_FALSE(exists(b)) << b;
         unlink(b.c_str());
@@ -105,7 +108,8 @@ TEST_F(FilesTest, DeviceIsRefusedAndNothingIsCreatedBesideIt) {
 TEST_F(FilesTest, ForeignAndEmptyFilesStayByteForByte) {
     sqlite3* db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(path_.c_str(), &db));
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES (42);", nullptr, nullptr, nullptr));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES (42);", nullptr,
+                                      nullptr, nullptr));
     sqlite3_close(db);
     const std::string empty = dir_ + "/empty.crqx";
     std::ofstream(empty).close();
@@ -114,7 +118,8 @@ TEST_F(FilesTest, ForeignAndEmptyFilesStayByteForByte) {
         const std::string before = bytes_of(file);
         for (Mode mode : kOpeningModes) {
             EXPECT_EQ(HNZVDB, open_code(file, mode)) << file << " mode " << static_cast<int>(mode);
-            EXPECT_EQ(before, bytes_of(file)) << file << " changed by mode " << static_cast<int>(mode);
+            EXPECT_EQ(before, bytes_of(file))
+                << file << " changed by mode " << static_cast<int>(mode);
         }
         EXPECT_EQ(HCEXI, open_code(file, Mode::Create));
         EXPECT_EQ(before, bytes_of(file));

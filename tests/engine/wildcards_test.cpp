@@ -37,7 +37,8 @@ TEST_F(WildcardsTest, ExtendedSearchStaysOnANameThatDidNotFit) {
     ASSERT_EQ(HSUCC, zavo_init_wildcard(dbkey_, &key, pattern, 0, start));
     char name[32];
     auto next = [&](int inlen) {
-        return zavo_get_next_wildcard(key, name, &class_, &type, &freq, &first, &last, inlen, &outlen);
+        return zavo_get_next_wildcard(key, name, &class_, &type, &freq, &first, &last, inlen,
+                                      &outlen);
     };
     ASSERT_EQ(HSUCC, next(4));
     EXPECT_STREQ("A", name);
