@@ -25,6 +25,13 @@ Status start(int dbkey, const char* pattern, int only_class, const std::string& 
     return objects::start_search(*db, trimmed(pattern), only_class, from, search);
 }
 
+// The search moves past a match only once its name reached the caller whole;
+// a cut name (HTRUNC) stays next, for a second call with a larger buffer.
+Status deliver(objects::Search& search, Status written) {
+    if (written.ok()) objects::advance(search);
+    return written;
+}
+
 }  // namespace
 
 extern "C" {
@@ -44,9 +51,9 @@ void qzvnxwc(int* status, int dbkey, char* objnam, int* class_, int* type, int* 
         objects::Search* search = nullptr;
         CRQX_RETURN_IF_ERROR(objects::classic_search(dbkey, &search));
         store::ObjectRecord r;
-        CRQX_RETURN_IF_ERROR(objects::next_match(*search, &r));
+        CRQX_RETURN_IF_ERROR(objects::peek_match(*search, &r));
         *class_ = r.object_class, *type = r.type, *freq = r.frequency;
-        return api::text_out(objnam, api::capacity_of(objnam), r.name, "the name");
+        return deliver(*search, api::text_out(objnam, api::capacity_of(objnam), r.name, "the name"));
     }));
 }
 
@@ -71,12 +78,12 @@ int zavo_get_next_wildcard(int wildkey, char* objname, int* obj_class, int* type
         size_t capacity = 0;
         CRQX_RETURN_IF_ERROR(api::capacity_from_length(inlen, &capacity));
         store::ObjectRecord r;
-        CRQX_RETURN_IF_ERROR(objects::next_match(*search, &r));
+        CRQX_RETURN_IF_ERROR(objects::peek_match(*search, &r));
         *obj_class = r.object_class, *type = r.type, *freq = r.frequency;
         *start_index = objects::index_or_missing(r.first_index);
         *end_index = objects::index_or_missing(r.last_index);
         *outlen = static_cast<int>(r.name.size());
-        return api::text_out(objname, capacity, r.name, "the name");
+        return deliver(*search, api::text_out(objname, capacity, r.name, "the name"));
     });
 }
 

@@ -54,12 +54,16 @@ Status start_search(store::Database& db, const std::string& pattern, int only_cl
     return Status::OK();
 }
 
-Status next_match(Search& search, store::ObjectRecord* record) {
+Status peek_match(Search& search, store::ObjectRecord* record) {
     store::Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(store::find_database(search.dbkey, &db));
     if (search.next >= search.matches.size()) return Status::Error(HNOOBJ, "no more matches");
-    *record = search.matches[search.next++];
+    *record = search.matches[search.next];
     return Status::OK();
+}
+
+void advance(Search& search) {
+    if (search.next < search.matches.size()) ++search.next;
 }
 
 void set_classic_search(int dbkey, Search search) {

@@ -26,9 +26,12 @@ struct Search {
 Status start_search(store::Database& db, const std::string& pattern, int only_class, const std::string& start,
                     Search* search);
 
-// The next match, or HNOOBJ when none is left; HBKEY when the search's
-// database has been closed since.
-Status next_match(Search& search, store::ObjectRecord* record);
+// The next match without moving past it, or HNOOBJ when none is left;
+// HBKEY when the search's database has been closed since. A caller moves on
+// with advance() once the match is delivered, so a name that did not fit
+// the caller's buffer is handed out again.
+Status peek_match(Search& search, store::ObjectRecord* record);
+void advance(Search& search);
 
 // The classic search of database `dbkey` (HNWILD when none was started).
 void set_classic_search(int dbkey, Search search);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -33,7 +34,9 @@ bool must_exist(Mode mode) {
 }
 
 // Rejects names that cannot be a database file, and keeps SQLite from
-// reading a name such as ":memory:" as anything but a file name.
+// reading a name such as ":memory:" as anything but a file name. Only
+// regular files are opened: a pipe would block the open for ever, and a
+// device would get a journal created beside it.
 Status check_path(const std::string& path, std::string* file) {
     if (path.empty()) return Status::Error(HBFILE, "the database name is empty");
     if (path.size() > kMaxPathBytes)
@@ -41,19 +44,31 @@ Status check_path(const std::string& path, std::string* file) {
     if (path.find('\0') != std::string::npos) return Status::Error(HBFILE, "the database name holds a NUL byte");
     *file = path[0] == ':' ? "./" + path : path;
     struct stat st;
-    if (stat(file->c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return Status::Error(HBFILE, "'" + path + "' is a directory");
+    if (stat(file->c_str(), &st) != 0) return Status::OK();
+    if (S_ISDIR(st.st_mode)) return Status::Error(HBFILE, "'" + path + "' is a directory");
+    if (!S_ISREG(st.st_mode)) return Status::Error(HBFILE, "'" + path + "' is not a regular file");
     return Status::OK();
 }
 
-// Creates the file if it does not exist; *created tells whether we did.
+// The status for a failed system call on the file: running out of file
+// descriptors says so, anything else is an unusable name.
+Status system_error(int err, const std::string& what) {
+    std::string text = what + ": " + std::strerror(err);
+    if (err == EMFILE) return Status::Error(HMFILE, text + " (the process has too many open files)");
+    if (err == ENFILE) return Status::Error(HNFILE, text + " (the system has too many open files)");
+    return Status::Error(HBFILE, text);
+}
+
+// Creates the file if it does not exist; *created tells whether this call
+// made it (an existing empty file is not ours to fill).
 Status create_file(const std::string& file, bool exclusive, bool* created) {
-    int flags = O_RDWR | O_CREAT | kCloseOnExec | (exclusive ? O_EXCL : 0);
-    int fd = ::open(file.c_str(), flags, 0644);
-    if (fd < 0 && errno == EEXIST) return Status::Error(HCEXI, "the database already exists");
-    if (fd < 0) return Status::Error(HBFILE, "cannot create '" + file + "': " + std::strerror(errno));
-    struct stat st;
-    *created = fstat(fd, &st) == 0 && st.st_size == 0;
+    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | kCloseOnExec, 0644);
+    if (fd < 0 && errno == EEXIST) {
+        if (exclusive) return Status::Error(HCEXI, "the database already exists");
+        return Status::OK();
+    }
+    if (fd < 0) return system_error(errno, "cannot create '" + file + "'");
+    *created = true;
     ::close(fd);
     return Status::OK();
 }
@@ -89,7 +104,6 @@ Status configure(sqlite3* db, Mode mode, const StoreOptions& options) {
 // one committed transaction.
 Status initialise(sqlite3* db, Mode mode, bool fresh) {
     if (!fresh && mode != Mode::Overwrite) return Status::OK();
-    if (fresh && must_exist(mode)) return Status::Error(HNZVDB, "the file is empty, not a database");
     int rc = exec(db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return sqlite_error(db, rc, "initialising the database", HFUSE);
     Status s = fresh ? create_schema(db, now_ms()) : reset_contents(db, now_ms());
@@ -99,11 +113,66 @@ Status initialise(sqlite3* db, Mode mode, bool fresh) {
     return s;
 }
 
-Status open_connection(const std::string& file, Mode mode, const StoreOptions& options, sqlite3** db) {
-    int flags = (writes(mode) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_FULLMUTEX;
-    int rc = sqlite3_open_v2(file.c_str(), db, flags, nullptr);
-    if (rc != SQLITE_OK) return sqlite_error(*db, rc, "opening '" + file + "'", HFUSE);
-    return configure(*db, mode, options);
+void close_connection(sqlite3** db) {
+    forget_statements(*db);
+    sqlite3_close_v2(*db);
+    *db = nullptr;
+}
+
+Status open_connection(const std::string& uri, int flags, const StoreOptions& options, Mode mode, sqlite3** db) {
+    int rc = sqlite3_open_v2(uri.c_str(), db, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
+    Status s = rc == SQLITE_OK ? configure(*db, mode, options) : sqlite_error(*db, rc, "opening '" + uri + "'", HFUSE);
+    if (!s.ok()) close_connection(db);
+    return s;
+}
+
+// A file name as an SQLite URI (bytes outside a safe set percent-encoded).
+std::string file_uri(const std::string& file, const char* query) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : file) {
+        if (std::isalnum(c) || std::strchr("/._-~", c) != nullptr) {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        }
+    }
+    return uri + "?" + query;
+}
+
+// Whether `path` exists with content: a WAL holding changes not yet merged.
+bool has_content(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && st.st_size > 0;
+}
+
+// Opens the file for reading and tells what it holds. On read-only media
+// SQLite cannot make the shared-memory file a reader of a WAL database
+// needs; such a file is read as immutable, which is sound only while no
+// unmerged WAL lies beside it.
+Status open_reader(const std::string& file, const StoreOptions& options, sqlite3** db, bool* fresh) {
+    Status s = open_connection(file, SQLITE_OPEN_READONLY, options, Mode::Read, db);
+    if (s.ok()) s = check_format(*db, fresh);
+    if (s.ok() || (s.code() != HBFILE && s.code() != HREADO)) return s;
+    if (*db != nullptr) close_connection(db);
+    if (has_content(file + "-wal"))
+        return Status::Error(HBFILE, "'" + file + "' has changes in its -wal file that cannot be merged here "
+                                     "(read-only media?)");
+    CRQX_RETURN_IF_ERROR(open_connection(file_uri(file, "immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                                         options, Mode::Read, db));
+    return check_format(*db, fresh);
+}
+
+// Identifies the file before anything writes to it: only a database of
+// ours, or an empty file this open has just created, may be written.
+Status identify(const std::string& file, const StoreOptions& options, bool created, sqlite3** reader,
+                bool* fresh) {
+    Status s = open_reader(file, options, reader, fresh);
+    if (s.ok() && *fresh && !created) s = Status::Error(HNZVDB, "the file is empty, not a database");
+    if (!s.ok() && *reader != nullptr) close_connection(reader);
+    return s;
 }
 
 Status open_file_store(const std::string& path, Mode mode, const StoreOptions& options,
@@ -114,9 +183,13 @@ Status open_file_store(const std::string& path, Mode mode, const StoreOptions& o
     CRQX_RETURN_IF_ERROR(check_existence(file, mode, &created));
     sqlite3* db = nullptr;
     bool fresh = false;
-    Status s = open_connection(file, mode, options, &db);
-    if (s.ok()) s = check_format(db, &fresh);
-    if (s.ok()) s = initialise(db, mode, fresh);
+    Status s = identify(file, options, created, &db, &fresh);
+    if (s.ok() && writes(mode)) {
+        close_connection(&db);
+        s = open_connection(file, SQLITE_OPEN_READWRITE, options, mode, &db);
+        if (s.ok()) s = check_format(db, &fresh);  // the file may have changed since
+        if (s.ok()) s = initialise(db, mode, fresh);
+    }
     if (s.ok()) s = ensure_extra_tables(db, writes(mode));
     auto store = std::make_unique<SqliteStore>(db, mode);
     if (s.ok() && (mode == Mode::Update || mode == Mode::Write)) s = store->hold_write_lock();

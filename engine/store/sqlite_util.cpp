@@ -1,5 +1,6 @@
 #include "store/sqlite_util.h"
 
+#include <cerrno>
 #include <unordered_map>
 
 namespace crqx {
@@ -101,6 +102,19 @@ bool Statement::column_is_null(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
+namespace {
+
+// SQLite tells why a file could not be opened only by the system error:
+// running out of file descriptors has statuses of its own.
+Status cannot_open(sqlite3* db, const std::string& text) {
+    int err = db != nullptr ? sqlite3_system_errno(db) : 0;
+    if (err == EMFILE) return Status::Error(HMFILE, text + " (the process has too many open files)");
+    if (err == ENFILE) return Status::Error(HNFILE, text + " (the system has too many open files)");
+    return Status::Error(HBFILE, text);
+}
+
+}  // namespace
+
 int exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 
 Status sqlite_error(sqlite3* db, int rc, const std::string& what, int busy_code) {
@@ -113,7 +127,7 @@ Status sqlite_error(sqlite3* db, int rc, const std::string& what, int busy_code)
         case SQLITE_FULL: return Status::Error(HQUOTA, text);
         case SQLITE_NOTADB:
         case SQLITE_CORRUPT: return Status::Error(HNZVDB, text);
-        case SQLITE_CANTOPEN: return Status::Error(HBFILE, text);
+        case SQLITE_CANTOPEN: return cannot_open(db, text);
         case SQLITE_NOMEM: return Status::Error(HNOMEM, text);
         default: return Status::Error(HIFAIL, text);
     }

@@ -51,7 +51,8 @@ void forget_statements(sqlite3* db);
 int exec(sqlite3* db, const char* sql);
 
 // A Status for a failed SQLite call: busy/locked become `busy_code`,
-// read-only HREADO, full disk HQUOTA, corruption HNZVDB, anything else
+// read-only HREADO, full disk HQUOTA, corruption HNZVDB, no file
+// descriptor left HMFILE/HNFILE, another unopenable file HBFILE, anything else
 // HIFAIL; the message names `what` and SQLite's own text.
 Status sqlite_error(sqlite3* db, int rc, const std::string& what, int busy_code);
 

@@ -238,12 +238,6 @@ TEST_F(StoreTest, UnusableFilesGiveStatuses) {
     EXPECT_EQ(HBFILE, store::open_store(dir_ + "/no/such/dir/db", Mode::Create, {}, &s).code());
 }
 
-TEST_F(StoreTest, EmptyFileIsNotADatabaseToRead) {
-    std::ofstream(path_).close();
-    open(Mode::Read, HNZVDB);
-    open(Mode::Write);  // an empty file may be made a database
-}
-
 TEST_F(StoreTest, ReadOnlyFileRefusesWritingModes) {
     open(Mode::Create)->close(true);
     chmod(path_.c_str(), 0444);
