@@ -1,4 +1,5 @@
 """Small helpers shared by the integration tests."""
+import ctypes
 import os
 import struct
 import subprocess
@@ -37,3 +38,16 @@ def wildcard_names(p, key, pattern):
         if call(p.qzvnxwc, key, name, [0], [0], [0]) != p.HSUCC:
             return names
         names.append(name[0].strip())
+
+
+def loaded_engine_path():
+    """The engine library the module loaded (Linux: from /proc/self/maps)."""
+    with open("/proc/self/maps") as maps:
+        paths = {line.split()[-1] for line in maps if line.rstrip().endswith("libcrqx.so")}
+    assert len(paths) == 1, paths
+    return paths.pop()
+
+
+def loaded_engine():
+    """The engine library the module loaded, opened again through ctypes."""
+    return ctypes.CDLL(loaded_engine_path())

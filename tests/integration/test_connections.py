@@ -6,7 +6,7 @@ import sys
 
 import pytest
 
-from helpers import call
+from helpers import call, loaded_engine
 
 PASSWORD = "pw-Zq81!"
 
@@ -282,13 +282,6 @@ def test_assertions_are_not_supported_by_the_local_service(session, error_text, 
 def test_outside_a_session(pyrqx, name, args):
     pyrqx.qzvfin([0])
     assert call(getattr(pyrqx, name), *args) == pyrqx.HNINIT
-
-
-def loaded_engine():
-    with open("/proc/self/maps") as maps:
-        paths = {line.split()[-1] for line in maps if line.rstrip().endswith("libcrqx.so")}
-    assert len(paths) == 1, paths
-    return ctypes.CDLL(paths.pop())
 
 
 @pytest.mark.skipif(not sys.platform.startswith("linux"), reason="finds the library through /proc")
