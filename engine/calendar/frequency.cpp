@@ -331,9 +331,10 @@ std::string frequency_name(int code) {
                                             : "HOURLY";
     return parts.nunits == 1 ? unit : std::to_string(parts.nunits) + " " + unit;
   }
-  const std::string month_units = std::to_string(parts.nunits) + (parts.base == HAPPY ? " PERIODSPERYEAR(" : " YEARSPERPERIOD(") +
-                                  kMonthNames[parts.month - 1];
-  return parts.base == HAPPY ? month_units + ")" : month_units + ", " + std::to_string(parts.year) + ")";
+  // four-month periods, years per period
+  const std::string month = kMonthNames[parts.month - 1];
+  if (parts.base == HAPPY) return std::to_string(parts.nunits) + " PERIODSPERYEAR(" + month + ")";
+  return std::to_string(parts.nunits) + " YEARSPERPERIOD(" + month + ", " + std::to_string(parts.year) + ")";
 }
 
 namespace {
@@ -357,7 +358,7 @@ constexpr FamilyName kFamilyNames[] = {
     {"DAILY", Family::Daily, true},
     {"BUSINESS", Family::Business, true},
     {"WEEKLY", Family::Weekly, true},
-    {"WEEKPATTERN", Family::WeekPattern, false},
+    {"WEEKPATTERN", Family::WeekPattern, true},
     {"BIWEEKLY", Family::Biweekly, true},
     {"TENDAY", Family::TenDay, true},
     {"TWICEMONTHLY", Family::TwiceMonthly, true},

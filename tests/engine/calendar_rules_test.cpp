@@ -11,6 +11,7 @@
 #include "calendar/date_index.h"
 #include "calendar/frequency.h"
 #include "calendar/literal.h"
+#include "calendar/picture.h"
 
 using namespace crqx;
 using namespace crqx::calendar;
@@ -109,6 +110,11 @@ TEST(PeriodsPerYear, FourMonthPeriodsHaveACompoundCodePerCycle) {
   EXPECT_EQ(text, "2021P3");
   EXPECT_EQ(literal_index(code, "2021p3"), index);
   literal_index(code, "2021P4", HBPER);
+  ASSERT_EQ(format_picture(F(code), index, "YYYY/P", kCalendarYear, text).code(), HSUCC);
+  EXPECT_EQ(text, "2021/3");
+  int32_t scanned = 0;
+  ASSERT_EQ(scan_picture(F(code), "2021/3", "YYYY/P", kCalendarYear, 0, 2026, scanned).code(), HSUCC);
+  EXPECT_EQ(scanned, index);
   EXPECT_TRUE(frequency_divides(F(HMONTH), F(code)));
   EXPECT_FALSE(frequency_divides(F(HQTDEC), F(code)));
   EXPECT_TRUE(frequency_divides(F(code), F(HANNOV)));
