@@ -121,6 +121,15 @@ std::optional<int> plain_code_for(const Frequency& f) {
   return std::nullopt;
 }
 
+// Payload layout of the month-based compound codes (periods per year, years
+// per period): units in bits 0-6, month in 7-10, year residue from 11.
+constexpr int kMonthShift = 7;
+constexpr int kYearShift = 11;
+constexpr int kUnitsMask = (1 << kMonthShift) - 1;
+constexpr int kMonthMask = 0xF;
+
+int compound_code(int base, int payload) { return (payload << kCompoundShift) | base; }
+
 bool is_intraday_code(int code) { return code == HMSEC || code == HSEC || code == HMIN || code == HHOUR; }
 
 // Parts that do not build a frequency, each naming the part at fault.
@@ -151,7 +160,7 @@ Status compose_intraday(const FrequencyParts& p, Frequency& out) {
     if (total % u != 0) continue;
     const int64_t multiple = total / u;
     if (multiple > kMaxIntradayMultiple) return bad_units(p);
-    out = intraday(multiple == 1 ? code : static_cast<int>((multiple << kCompoundShift) | code), total);
+    out = intraday(multiple == 1 ? code : compound_code(code, static_cast<int>(multiple)), total);
     return Status::OK();
   }
   return bad_units(p);
@@ -166,7 +175,15 @@ Status compose_periods_per_year(const FrequencyParts& p, Frequency& out) {
   if (p.nunits > 12 || 12 % p.nunits != 0) return bad_units(p);
   const int end_month = p.month == 0 ? HDEC : p.month;
   out = month_span(0, 12 / p.nunits, end_month - 1);
-  out.code = *plain_code_for(out);
+  if (const auto plain = plain_code_for(out)) {
+    out.code = *plain;
+    return Status::OK();
+  }
+  // Four-month periods have no constant: a compound code names them by the
+  // last month of the year that ends one (September..December), so every
+  // month of the cycle gives the same code.
+  const int last_end_month = HDEC - static_cast<int>(floor_mod(HDEC - end_month, out.length));
+  out.code = compound_code(HAPPY, p.nunits | (last_end_month << kMonthShift));
   return Status::OK();
 }
 
@@ -180,8 +197,7 @@ Status compose_years_per_period(const FrequencyParts& p, Frequency& out) {
   }
   const int residue = p.year % p.nunits;
   out = month_span(0, 12 * p.nunits, month_number(residue, end_month));
-  const int payload = p.nunits | (end_month << 7) | (residue << 11);
-  out.code = (payload << kCompoundShift) | HAYPP;
+  out.code = compound_code(HAYPP, p.nunits | (end_month << kMonthShift) | (residue << kYearShift));
   return Status::OK();
 }
 
@@ -192,7 +208,7 @@ Status compose_week_pattern(const FrequencyParts& p, Frequency& out) {
   out = day_pattern(0, p.nunits);
   if (p.nunits == kWeekPatternMask) out.code = HWEEK_PATTERN;
   else if (auto plain = plain_code_for(out)) out.code = *plain;
-  else out.code = (p.nunits << kCompoundShift) | HWEEK_PATTERN;
+  else out.code = compound_code(HWEEK_PATTERN, p.nunits);
   return Status::OK();
 }
 
@@ -218,7 +234,8 @@ Status build_frequency(const FrequencyParts& p, Frequency& out) {
 FrequencyParts parts_of_compound(int code) {
   const int base = code & ((1 << kCompoundShift) - 1);
   const int payload = code >> kCompoundShift;
-  if (base == HAYPP) return {base, payload & 0x7F, payload >> 11, (payload >> 7) & 0xF};
+  if (base == HAYPP) return {base, payload & kUnitsMask, payload >> kYearShift, (payload >> kMonthShift) & kMonthMask};
+  if (base == HAPPY) return {base, payload & kUnitsMask, 0, (payload >> kMonthShift) & kMonthMask};
   return {base, payload, 0, 0};
 }
 
@@ -228,7 +245,9 @@ std::optional<Frequency> describe_frequency(int code) {
   if (code <= 0) return std::nullopt;
   if (code < (1 << kCompoundShift)) return plain_frequency(code);
   const FrequencyParts parts = parts_of_compound(code);
-  if (parts.base != HAYPP && parts.base != HWEEK_PATTERN && !is_intraday_code(parts.base)) return std::nullopt;
+  const bool compound_base =
+      parts.base == HAYPP || parts.base == HAPPY || parts.base == HWEEK_PATTERN || is_intraday_code(parts.base);
+  if (!compound_base) return std::nullopt;
   Frequency f;
   if (!build_frequency(parts, f).ok() || f.code != code) return std::nullopt;  // only canonical codes
   return f;
@@ -312,161 +331,253 @@ std::string frequency_name(int code) {
                                             : "HOURLY";
     return parts.nunits == 1 ? unit : std::to_string(parts.nunits) + " " + unit;
   }
-  // years per period
-  return std::to_string(parts.nunits) + " YEARSPERPERIOD(" + kMonthNames[parts.month - 1] + ", " +
-         std::to_string(parts.year) + ")";
+  // four-month periods, years per period
+  const std::string month = kMonthNames[parts.month - 1];
+  if (parts.base == HAPPY) return std::to_string(parts.nunits) + " PERIODSPERYEAR(" + month + ")";
+  return std::to_string(parts.nunits) + " YEARSPERPERIOD(" + month + ", " + std::to_string(parts.year) + ")";
 }
 
 namespace {
 
+// The frequency families the parser knows, and the names that spell them.
+enum class Family {
+  Daily, Business, Weekly, WeekPattern, Biweekly, TenDay, TwiceMonthly, Monthly, Bimonthly, Quarterly,
+  Semiannual, Annual, Millisecondly, Secondly, Minutely, Hourly, PeriodsPerYear, YearsPerPeriod, Case,
+};
+
+struct FamilyName {
+  const char* name;
+  Family family;
+  bool abbreviable;  // aliases are read only in full
+};
+
+// Where two names share their first three letters the earlier one owns them:
+// WEE is WEEKLY (WEEKPATTERN is written in full), SEM is SEMIANNUAL, YEA is
+// YEARSPERPERIOD.
+constexpr FamilyName kFamilyNames[] = {
+    {"DAILY", Family::Daily, true},
+    {"BUSINESS", Family::Business, true},
+    {"WEEKLY", Family::Weekly, true},
+    {"WEEKPATTERN", Family::WeekPattern, true},
+    {"BIWEEKLY", Family::Biweekly, true},
+    {"TENDAY", Family::TenDay, true},
+    {"TWICEMONTHLY", Family::TwiceMonthly, true},
+    {"MONTHLY", Family::Monthly, true},
+    {"BIMONTHLY", Family::Bimonthly, true},
+    {"QUARTERLY", Family::Quarterly, true},
+    {"SEMIANNUAL", Family::Semiannual, true},
+    {"ANNUAL", Family::Annual, true},
+    {"MILLISECONDLY", Family::Millisecondly, true},
+    {"SECONDLY", Family::Secondly, true},
+    {"MINUTELY", Family::Minutely, true},
+    {"HOURLY", Family::Hourly, true},
+    {"PERIODSPERYEAR", Family::PeriodsPerYear, true},
+    {"YEARSPERPERIOD", Family::YearsPerPeriod, true},
+    {"CASE", Family::Case, true},
+    {"YEARLY", Family::Annual, false},
+    {"SEMIMONTHLY", Family::TwiceMonthly, false},
+    {"UNDATED", Family::Case, false},
+};
+
+bool is_abbreviation(const std::string& word, const char* full) {
+  return word.size() == 3 && std::string_view(full).compare(0, 3, word) == 0;
+}
+
+std::optional<Family> family_named(const std::string& word) {
+  for (const FamilyName& n : kFamilyNames)
+    if (word == n.name) return n.family;
+  for (const FamilyName& n : kFamilyNames)
+    if (n.abbreviable && is_abbreviation(word, n.name)) return n.family;
+  return std::nullopt;
+}
+
+// Full name or its first three letters; the 1-based position in `names`.
+std::optional<int> match_name(const std::string& word, const char* const* names, int count) {
+  for (int k = 0; k < count; ++k)
+    if (word == names[k] || is_abbreviation(word, names[k])) return k + 1;
+  return std::nullopt;
+}
+
+bool is_separator(char c) { return std::isspace(static_cast<unsigned char>(c)) || c == '_' || c == '-'; }
+bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
+
+// A word or number in upper case with its blanks, underscores and hyphens
+// dropped ("Semi Annual" -> "SEMIANNUAL"); none when a separator splits a
+// number ("20 20").
+std::optional<std::string> squeezed(std::string_view s) {
+  std::string out;
+  bool separated = false;
+  for (char c : s) {
+    if (is_separator(c)) {
+      separated = !out.empty();
+      continue;
+    }
+    if (separated && is_ascii_digit(c) && is_ascii_digit(out.back())) return std::nullopt;
+    separated = false;
+    out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+bool all_letters(const std::string& s) {
+  for (char c : s)
+    if (c < 'A' || c > 'Z') return false;
+  return !s.empty();
+}
+
+// `[multiple] NAME [(argument, ...)]`, split and squeezed.
 struct FrequencyText {
   std::optional<int> multiple;
   std::string name;
-  std::vector<std::string> args;  // upper case, spaces removed
-  bool has_args = false;
+  std::vector<std::string> args;  // empty when there are no parentheses
 };
 
 std::optional<FrequencyText> split_frequency_text(std::string_view text) {
   FrequencyText out;
+  std::string_view head = text;
+  const size_t open = text.find('(');
+  if (open != std::string_view::npos) {
+    const size_t close = text.find(')', open);
+    if (close == std::string_view::npos) return std::nullopt;
+    for (char c : text.substr(close + 1))
+      if (!std::isspace(static_cast<unsigned char>(c))) return std::nullopt;
+    std::string_view inside = text.substr(open + 1, close - open - 1);
+    for (;;) {
+      const size_t comma = inside.find(',');
+      const auto arg = squeezed(inside.substr(0, comma));
+      if (!arg) return std::nullopt;
+      out.args.push_back(*arg);
+      if (comma == std::string_view::npos) break;
+      inside.remove_prefix(comma + 1);
+    }
+    head = text.substr(0, open);
+  }
   size_t i = 0;
-  auto skip_ws = [&] {
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  };
-  skip_ws();
-  if (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+  while (i < head.size() && std::isspace(static_cast<unsigned char>(head[i]))) ++i;
+  if (i < head.size() && is_ascii_digit(head[i])) {
     int64_t n = 0;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-      n = n * 10 + (text[i++] - '0');
+    for (; i < head.size() && is_ascii_digit(head[i]); ++i) {
+      n = n * 10 + (head[i] - '0');
       if (n > INT32_MAX) return std::nullopt;
     }
     out.multiple = static_cast<int>(n);
-    skip_ws();
   }
-  while (i < text.size() && (std::isalpha(static_cast<unsigned char>(text[i])) || text[i] == '_' || text[i] == '-')) {
-    if (text[i] != '_' && text[i] != '-') out.name += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
-    ++i;
-  }
-  skip_ws();
-  if (i < text.size() && text[i] == '(') {
-    out.has_args = true;
-    std::string arg;
-    for (++i; i < text.size() && text[i] != ')'; ++i) {
-      if (text[i] == ',') {
-        out.args.push_back(arg);
-        arg.clear();
-      } else if (!std::isspace(static_cast<unsigned char>(text[i]))) {
-        arg += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
-      }
-    }
-    if (i == text.size()) return std::nullopt;
-    out.args.push_back(arg);
-    ++i;
-    skip_ws();
-  }
-  if (i != text.size() || out.name.empty()) return std::nullopt;
+  const auto name = squeezed(head.substr(i));
+  if (!name || !all_letters(*name)) return std::nullopt;
+  out.name = *name;
   return out;
-}
-
-// Full name or three-letter abbreviation; returns 1-based position.
-std::optional<int> match_name(const std::string& word, const char* const* names, int count) {
-  for (int k = 0; k < count; ++k) {
-    const std::string full = names[k];
-    if (word == full || (word.size() == 3 && full.compare(0, 3, word) == 0)) return k + 1;
-  }
-  return std::nullopt;
 }
 
 std::optional<int> parse_int_arg(const std::string& s) {
   if (s.empty() || s.size() > 9) return std::nullopt;
   int v = 0;
   for (char c : s) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    if (!is_ascii_digit(c)) return std::nullopt;
     v = v * 10 + (c - '0');
   }
   return v;
 }
 
-// Whether the text names a frequency; its code in `code`.
-bool read_frequency_text(const FrequencyText& s, int& code) {
-  const std::string& n = s.name;
-  const size_t nargs = s.has_args ? s.args.size() : 0;
-  auto month_arg = [&](size_t k) -> std::optional<int> {
-    if (k >= nargs) return HDEC;
-    return match_name(s.args[k], kMonthNames, 12);
+constexpr const char* kBiweeklyDays[14] = {"ASUNDAY",   "AMONDAY",   "ATUESDAY", "AWEDNESDAY", "ATHURSDAY",
+                                           "AFRIDAY",   "ASATURDAY", "BSUNDAY",  "BMONDAY",    "BTUESDAY",
+                                           "BWEDNESDAY", "BTHURSDAY", "BFRIDAY", "BSATURDAY"};
+
+// A day of the two-week cycle: AFRIDAY, its first three letters AFR, or A/B
+// before a weekday's three letters (AFRI). 1-based, as the biweekly codes.
+std::optional<int> biweekly_day(const std::string& arg) {
+  if (const auto k = match_name(arg, kBiweeklyDays, 14)) return k;
+  if (arg.size() != 4 || (arg[0] != 'A' && arg[0] != 'B')) return std::nullopt;
+  const auto w = match_name(arg.substr(1), kWeekdayNames, 7);
+  if (!w) return std::nullopt;
+  return (arg[0] == 'A' ? 0 : 7) + *w;
+}
+
+// The code a split text names, if any.
+std::optional<int> read_frequency_text(const FrequencyText& s) {
+  const auto family = family_named(s.name);
+  if (!family) return std::nullopt;
+  const size_t nargs = s.args.size();
+  auto compose = [](int base, int nunits, int year, int month) -> std::optional<int> {
+    int code = 0;
+    if (!compose_frequency({base, nunits, year, month}, code).ok()) return std::nullopt;
+    return code;
   };
-  auto compose = [&](int base, int nunits, int year, int month) {
-    return compose_frequency({base, nunits, year, month}, code).ok();
+  // The first argument as a month ending a period; December when absent.
+  auto month_arg = [&]() -> std::optional<int> {
+    return nargs ? match_name(s.args[0], kMonthNames, 12) : std::optional<int>(HDEC);
   };
-  struct Unit {
-    const char* name;
-    int code;
+  auto month_span = [&](int per_year) -> std::optional<int> {
+    const auto month = month_arg();
+    if (!month || nargs > 1) return std::nullopt;
+    return compose(HAPPY, per_year, 0, *month);
   };
-  static const Unit kIntraday[] = {
-      {"MILLISECONDLY", HMSEC}, {"SECONDLY", HSEC}, {"MINUTELY", HMIN}, {"HOURLY", HHOUR}};
-  for (const Unit& u : kIntraday)
-    if (n == u.name) return nargs ? false : compose(u.code, s.multiple.value_or(1), 0, 0);
-  if (n == "PERIODSPERYEAR") {
-    if (!s.multiple) return nargs ? false : (code = HAPPY, true);
-    const auto month = month_arg(0);
-    return (!month || nargs > 1) ? false : compose(HAPPY, *s.multiple, 0, *month);
-  }
-  if (n == "YEARSPERPERIOD") {
-    if (!s.multiple) return nargs ? false : (code = HAYPP, true);
-    const auto month = month_arg(0);
-    const auto year = nargs > 1 ? parse_int_arg(s.args[1]) : std::optional<int>(0);
-    return (!month || !year || nargs > 2) ? false : compose(HAYPP, *s.multiple, *year, *month);
-  }
-  if (s.multiple) return false;
-  if (n == "WEEKPATTERN") {
-    if (!nargs) return (code = HWEEK_PATTERN, true);
-    int mask = 0;
-    for (const std::string& a : s.args) {
-      const auto w = match_name(a, kWeekdayNames, 7);
-      if (!w) return false;
-      mask |= 1 << (*w - 1);
+  auto plain = [&](int code) -> std::optional<int> {
+    if (nargs || s.multiple) return std::nullopt;
+    return code;
+  };
+  auto intraday = [&](int unit) -> std::optional<int> {
+    if (nargs) return std::nullopt;
+    return compose(unit, s.multiple.value_or(1), 0, 0);
+  };
+
+  switch (*family) {
+    case Family::Millisecondly: return intraday(HMSEC);
+    case Family::Secondly: return intraday(HSEC);
+    case Family::Minutely: return intraday(HMIN);
+    case Family::Hourly: return intraday(HHOUR);
+    case Family::PeriodsPerYear: return s.multiple ? month_span(*s.multiple) : plain(HAPPY);
+    case Family::YearsPerPeriod: {
+      if (!s.multiple) return plain(HAYPP);
+      const auto month = month_arg();
+      const auto year = nargs > 1 ? parse_int_arg(s.args[1]) : std::optional<int>(0);
+      if (!month || !year || nargs > 2) return std::nullopt;
+      return compose(HAYPP, *s.multiple, *year, *month);
     }
-    return compose(HWEEK_PATTERN, mask, 0, 0);
+    default: break;
   }
-  if (n == "WEEKLY") {
-    const auto w = nargs ? match_name(s.args[0], kWeekdayNames, 7) : std::optional<int>(HSUN);
-    return (!w || nargs > 1) ? false : (code = HWKSUN + *w - 1, true);
+  if (s.multiple) return std::nullopt;
+  switch (*family) {
+    case Family::WeekPattern: {
+      if (!nargs) return HWEEK_PATTERN;
+      int mask = 0;
+      for (const std::string& a : s.args) {
+        const auto w = match_name(a, kWeekdayNames, 7);
+        if (!w) return std::nullopt;
+        mask |= 1 << (*w - 1);
+      }
+      return compose(HWEEK_PATTERN, mask, 0, 0);
+    }
+    case Family::Weekly: {
+      const auto w = nargs ? match_name(s.args[0], kWeekdayNames, 7) : std::optional<int>(HSUN);
+      if (!w || nargs > 1) return std::nullopt;
+      return HWKSUN + *w - 1;
+    }
+    case Family::Biweekly: {
+      const auto d = nargs ? biweekly_day(s.args[0]) : std::optional<int>(HASUN);
+      if (!d || nargs > 1) return std::nullopt;
+      return HWASUN + *d - 1;
+    }
+    case Family::Monthly: return plain(HMONTH);
+    case Family::Bimonthly: return month_span(6);
+    case Family::Quarterly: return month_span(4);
+    case Family::Semiannual: return month_span(2);
+    case Family::Annual: return month_span(1);
+    case Family::Daily: return plain(HDAILY);
+    case Family::Business: return plain(HBUSNS);
+    case Family::TenDay: return plain(HTENDA);
+    case Family::TwiceMonthly: return plain(HTWICM);
+    case Family::Case: return plain(HCASEX);
+    default: return std::nullopt;
   }
-  if (n == "BIWEEKLY") {
-    std::string a = nargs ? s.args[0] : "ASUNDAY";
-    if (nargs > 1 || a.size() < 4 || (a[0] != 'A' && a[0] != 'B')) return false;
-    const auto w = match_name(a.substr(1), kWeekdayNames, 7);
-    if (!w) return false;
-    return (code = (a[0] == 'A' ? HWASUN : HWBSUN) + *w - 1, true);
-  }
-  struct Span {
-    const char* name;
-    int per_year;
-  };
-  static const Span kSpans[] = {{"MONTHLY", 12}, {"BIMONTHLY", 6}, {"QUARTERLY", 4},
-                                {"SEMIANNUAL", 2}, {"ANNUAL", 1}, {"YEARLY", 1}};
-  for (const Span& sp : kSpans) {
-    if (n != sp.name) continue;
-    if (sp.per_year == 12) return nargs ? false : (code = HMONTH, true);
-    const auto month = month_arg(0);
-    return (!month || nargs > 1) ? false : compose(HAPPY, sp.per_year, 0, *month);
-  }
-  if (nargs) return false;
-  if (n == "DAILY") return (code = HDAILY, true);
-  if (n == "BUSINESS") return (code = HBUSNS, true);
-  if (n == "TENDAY") return (code = HTENDA, true);
-  if (n == "TWICEMONTHLY" || n == "SEMIMONTHLY") return (code = HTWICM, true);
-  if (n == "CASE" || n == "UNDATED") return (code = HCASEX, true);
-  return false;
 }
 
 }  // namespace
 
 Status parse_frequency(std::string_view text, int& code) {
   const auto parsed = split_frequency_text(text);
-  int parsed_code = 0;
-  if (!parsed || !read_frequency_text(*parsed, parsed_code))
-    return Status::Error(HBFREQ, "'" + std::string(text) + "' is not a frequency");
-  code = parsed_code;
+  const auto parsed_code = parsed ? read_frequency_text(*parsed) : std::nullopt;
+  if (!parsed_code) return Status::Error(HBFREQ, "'" + std::string(text) + "' is not a frequency");
+  code = *parsed_code;
   return Status::OK();
 }
 

@@ -14,6 +14,7 @@ char period_letter(const Frequency& f) {
     case 1: return 'M';
     case 2: return 'B';
     case 3: return 'Q';
+    case 4: return 'P';  // four-month periods (3 PERIODSPERYEAR)
     case 6: return 'H';
     default: return '\0';
   }

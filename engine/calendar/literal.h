@@ -2,6 +2,7 @@
 //   annual, years per period   2020            (the year that labels the period)
 //   semiannual                 2020H2          quarterly   2020Q3
 //   bimonthly                  2020B4          monthly     2020M07
+//   four-month                 2020P3
 //   twice-monthly              2020S03         ten-day     2020T12
 //   daily, business, week pattern, weekly, biweekly   2020-07-31 (the period's last day)
 //   hourly, minutely           2020-07-31T13:45   secondly  2020-07-31T13:45:30

@@ -10,22 +10,13 @@
 #include "calendar/frequency.h"
 #include "calendar/picture.h"
 
+#include "calendar_support.h"
+
 using namespace crqx;
 using namespace crqx::calendar;
+using namespace crqx::calendar::test_support;
 
 namespace {
-
-Frequency F(int code) {
-  auto f = describe_frequency(code);
-  EXPECT_TRUE(f) << code;
-  return f.value_or(Frequency{});
-}
-
-int compose(int base, int nunits, int year = 0, int month = 0) {
-  int code = -1;
-  EXPECT_EQ(compose_frequency({base, nunits, year, month}, code).code(), HSUCC) << base << " " << nunits;
-  return code;
-}
 
 // Every frequency constant plus a few compound codes.
 std::vector<int> all_frequencies() {

@@ -7,18 +7,13 @@
 #include "calendar/literal.h"
 #include "calendar/picture.h"
 
+#include "calendar_support.h"
+
 using namespace crqx;
 using namespace crqx::calendar;
+using namespace crqx::calendar::test_support;
 
 namespace {
-
-Frequency F(int code) { return describe_frequency(code).value_or(Frequency{}); }
-
-int compose(int base, int nunits, int year = 0, int month = 0) {
-  int code = -1;
-  compose_frequency({base, nunits, year, month}, code);
-  return code;
-}
 
 int32_t at(int freq, CivilDay day, TimeOfDay time = {}) {
   int32_t idx = 0;

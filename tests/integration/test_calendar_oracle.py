@@ -237,6 +237,8 @@ ORACLES = {
     **{f"BIWEEKLY({ab}{WEEKDAYS[w]})": (c.HWASUN + 7 * k + w, oracle_biweekly(7 * k + w + 1))
        for k, ab in enumerate("AB") for w in range(7)},
     "3 YEARSPERPERIOD(JUN, 2001)": ((c.HAYPP, 3, 2001, c.HJUN), oracle_years_per_period(3, 6, 2001)),
+    "3 PERIODSPERYEAR(JAN)": ((c.HAPPY, 3, 0, c.HJAN), oracle_month_span(4, {1, 5, 9})),
+    "3 PERIODSPERYEAR(DEC)": ((c.HAPPY, 3, 0, c.HDEC), oracle_month_span(4, {4, 8, 12})),
 }
 
 
@@ -290,12 +292,12 @@ def all_frequencies():
         if classic(c.qzvufrq, code, *parts) == c.HSUCC:
             codes.append(code)
     return codes + [compose(c.HMIN, 15), compose(c.HMSEC, 250), compose(c.HAYPP, 3, 2001, c.HJUN),
-                    compose(c.HWEEK_PATTERN, 0x2A)]
+                    compose(c.HWEEK_PATTERN, 0x2A), compose(c.HAPPY, 3, 0, c.HJAN)]
 
 
 def test_every_frequency_constant_is_valid_and_decomposes_exactly():
     codes = all_frequencies()
-    assert len(codes) == 57 + 4
+    assert len(codes) == 57 + 5
     for code in codes:
         parts = [[0], [0], [0], [0]]
         ok(classic(c.qzvufrq, code, *parts))
@@ -303,6 +305,32 @@ def test_every_frequency_constant_is_valid_and_decomposes_exactly():
         base = [0]
         ok(c.zavo_get_base_frequency(base, code))
         assert base[0] == parts[0][0]
+
+
+@pytest.mark.parametrize("count", [1, 2, 3, 4, 6, 12, 24, 36])
+def test_periods_per_year_build_stable_codes_that_round_trip(count):
+    for month in range(0, 13):
+        code = compose(c.HAPPY, count, 0, month)
+        assert compose(c.HAPPY, count, 0, month) == code
+        parts = [[0], [0], [0], [0]]
+        ok(classic(c.qzvufrq, code, *parts))
+        assert compose(*[p[0] for p in parts]) == code
+        periods = [0]
+        ok(classic(c.qzvpiny, code, 2021, periods))
+        assert periods[0] == count
+    parsed = [0]
+    ok(c.zavo_parse_frequency(parsed, [f"{count} PERIODSPERYEAR(MAR)"]))
+    assert parsed[0] == compose(c.HAPPY, count, 0, c.HMAR)
+
+
+@pytest.mark.parametrize("text,full", [("TEN", "TENDAY"), ("DAI", "DAILY"), ("ann(jun)", "ANNUAL(JUNE)"),
+                                       ("2 MIN", "2 MINUTELY"), ("BIWEEKLY(AFR)", "BIWEEKLY(AFRIDAY)"),
+                                       ("SEMI ANNUAL", "SEMIANNUAL"), (" D A I L Y ", "DAILY")])
+def test_frequency_names_by_three_letters_and_with_blanks(text, full):
+    short, long = [0], [0]
+    ok(c.zavo_parse_frequency(short, [text]))
+    ok(c.zavo_parse_frequency(long, [full]))
+    assert short[0] == long[0]
 
 
 def text_cell(n=40):
