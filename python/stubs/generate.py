@@ -1,8 +1,10 @@
 """Writes pyrqx.pyi, the module's type stubs, from the binding declarations.
 
 Every wrapped function is declared once in src/bindings/*.cpp as
-``classic<...>("name", kind<T>("param"), ...)`` (or ``extended``, ``single``);
-each parameter kind has one Python type below. Constants come from
+``classic<lib>(kind, ...)`` (or ``extended``, ``member<lib_f, T>``,
+``single``), one kind per parameter; the names come from the listing
+src/crqx/crqx_functions.def, as the module takes them. Each parameter kind
+has one Python type below. Constants come from
 src/crqx/crqx_constants.def, the sentinel functions from crqx_data.def.
 
     python python/stubs/generate.py [--check]
@@ -57,20 +59,46 @@ __test__: dict[str, str]
 '''
 
 
-def declarations(source):
-    """(form, name, [kind, ...]) of each binding declaration in a source."""
-    for match in re.finditer(r"\b(classic|extended|single)<", source):
-        at = _skip_balanced(source, match.end() - 1, "<", ">")
-        if source[at] != "(":
+def listing():
+    """Each library function's parameter names, from crqx_functions.def."""
+    with open(os.path.join(ROOT, "src", "crqx", "crqx_functions.def")) as rows:
+        found = re.findall(r"^CRQX_(?:CLASSIC|EXTENDED)\((\w+), \([^)]*\), \(([^)]*)\)\)",
+                           rows.read(), re.M)
+    return {name: [arg.strip() for arg in args.split(",") if arg.strip()] for name, args in found}
+
+
+def _split_top(text):
+    """text split at the commas outside <...> and (...)."""
+    parts, depth, start = [], 0, 0
+    for position, char in enumerate(text):
+        depth += {"<": 1, "(": 1, ">": -1, ")": -1}.get(char, 0)
+        if char == "," and depth == 0:
+            parts.append(text[start:position].strip())
+            start = position + 1
+    parts.append(text[start:].strip())
+    return [part for part in parts if part]
+
+
+def declarations(source, parameters):
+    """(form, Python name, [(kind, parameter), ...]) of each binding row in a
+    source. A row names its library function and lists one kind per
+    parameter (the status cell of a classic function implied); the names
+    come from the listing, as the module takes them."""
+    for match in re.finditer(r"\b(classic|extended|member|single)<", source):
+        close = _skip_balanced(source, match.end() - 1, "<", ">")
+        if source[close] != "(":
             continue
-        end = _skip_balanced(source, at, "(", ")")
-        body = source[at + 1:end - 1]
-        name = re.match(r'\s*"(\w+)"', body).group(1)
-        params = re.findall(r'(\w+(?:<\w+>)?)\("(\w+)"\)', body[body.index(",") + 1:]) \
-            if "," in body else []
-        if "status()" in body:
-            params = [("status", "status")] + params
-        yield match.group(1), name, params
+        template = _split_top(source[match.end():close - 1])
+        end = _skip_balanced(source, close, "(", ")")
+        kinds = _split_top(source[close + 1:end - 1])
+        function = template[0]
+        names = parameters[function]
+        if len(kinds) == len(names) - 1 and names[0] == "status":
+            kinds = ["status"] + kinds
+        name = function[:-1] + template[1] if match.group(1) == "member" else function
+        python_names = ["range_" if n == "range" else n for n in names]
+        form = "classic" if match.group(1) == "member" else match.group(1)
+        yield form, name, list(zip(kinds, python_names))
 
 
 def _skip_balanced(text, at, opening, closing):
@@ -100,12 +128,13 @@ def generate():
     with open(os.path.join(ROOT, "src", "crqx", "crqx_data.def")) as data:
         for kind, name in re.findall(r"^CRQX_DATA_(\w+)\((\w+)\)", data.read(), re.M):
             lines.append("def %s() -> %s: ...\n" % (name, SENTINEL_TYPES[kind]))
+    parameters = listing()
     bindings = os.path.join(ROOT, "src", "bindings")
     for file_name in sorted(os.listdir(bindings)):
         if not file_name.endswith(".cpp"):
             continue
         with open(os.path.join(bindings, file_name)) as source:
-            found = list(declarations(source.read()))
+            found = list(declarations(source.read(), parameters))
         lines.append("\n# %s\n" % file_name[:-4].capitalize())
         lines += [function_stub(*row) for row in found]
     return "".join(lines)
