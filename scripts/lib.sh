@@ -4,8 +4,9 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# Debian packages the build and the tests need.
-SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev)
+# Debian packages the build and the tests need. bullseye's GoogleTest CMake
+# package names gmock's library too, which comes with libgmock-dev.
+SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev libgmock-dev)
 
 # ensure_debian_packages <package...>: installs those not yet installed.
 ensure_debian_packages() {
@@ -17,8 +18,10 @@ ensure_debian_packages() {
     echo "== installing Debian packages: ${missing[*]}"
     local sudo=""
     [[ $(id -u) -eq 0 ]] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    mkdir -p "$ROOT/build"
+    run_logged "apt-get update" "$ROOT/build/apt-update.log" $sudo apt-get update
+    run_logged "apt-get install" "$ROOT/build/apt-install.log" \
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
 ensure_system_packages() {
@@ -119,9 +122,10 @@ suite_results() {
             return 1
         }
         /^== / { heading = substr($0, 4); next }
-        / tests passed, [0-9]+ tests? failed out of [0-9]+/ {
-            # ctest: "100% tests passed, 0 tests failed out of 3"
-            failed = $0; sub(/ tests? failed out of.*/, "", failed); sub(/.*, /, "", failed)
+        /^[0-9]+% tests passed(, [0-9]+ tests? failed)? out of [0-9]+/ {
+            # ctest: "100% tests passed out of 3", "67% tests passed, 1 tests failed out of 3"
+            failed = 0
+            if ($0 ~ / failed /) { failed = $0; sub(/ tests? failed out of.*/, "", failed); sub(/.*, /, "", failed) }
             total = $0; sub(/.* out of /, "", total)
             report(total - failed, failed, 0)
             next
