@@ -129,8 +129,8 @@ bind() {
 }
 
 # The kernel's file systems, pip's local package folders (read only), and
-# download caches kept across runs so that a run does not fetch every
-# package again (they hold downloads only: every install step still runs).
+# apt's downloads kept across runs so that a run does not fetch every
+# package again (downloads only: every install step still runs).
 mount_root() {
     local release="$1" root="$FRESH_ROOT" dir
     mount -t proc proc "$root/proc"
@@ -140,9 +140,8 @@ mount_root() {
     for dir in $(pip_local_folders); do
         bind "$dir" "$dir" ro
     done
-    mkdir -p "$FRESH_CACHE/$release/apt-archives/partial" "$FRESH_CACHE/$release/pip"
+    mkdir -p "$FRESH_CACHE/$release/apt-archives/partial"
     bind "$FRESH_CACHE/$release/apt-archives" /var/cache/apt/archives
-    bind "$FRESH_CACHE/$release/pip" /root/.cache/pip
 }
 
 # open_root <release>: FRESH_ROOT, a fresh copy of the release's base root,

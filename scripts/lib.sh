@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Debian packages the build and the tests need. bullseye's GoogleTest CMake
 # package names gmock's library too, which comes with libgmock-dev.
-SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev libgmock-dev)
+SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev libgmock-dev ccache)
 
 # ensure_debian_packages <package...>: installs those not yet installed.
 ensure_debian_packages() {
@@ -26,6 +26,14 @@ ensure_debian_packages() {
 
 ensure_system_packages() {
     ensure_debian_packages "${SYSTEM_PACKAGES[@]}"
+}
+
+# Compiles go through ccache: pip install and the test build compile the same
+# sources, and so do the module's variants and each interpreter's build
+# directory (hence no hash of the directory). CMake reads the launchers when
+# it configures a new build directory.
+use_compiler_cache() {
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_NOHASHDIR=true
 }
 
 # The interpreters to build and test for: the python3 on PATH and Debian's
