@@ -159,7 +159,27 @@ open_root() {
 
 close_root() {
     [[ -n $FRESH_ROOT ]] || return 0
+    stop_processes_in "$FRESH_ROOT"
     remove_tree "$FRESH_ROOT" && FRESH_ROOT=""
+}
+
+# stop_processes_in <root>: ends what still runs in the root (after an
+# interrupt), so that nothing holds its mounts.
+processes_in() {
+    local p
+    for p in /proc/[0-9]*; do
+        [[ "$(readlink "$p/root" 2>/dev/null)" == "$1" ]] && echo "${p#/proc/}"
+    done
+}
+stop_processes_in() {
+    local pids
+    pids="$(processes_in "$1")"
+    [[ -n $pids ]] || return 0
+    kill $pids 2>/dev/null
+    sleep 2
+    pids="$(processes_in "$1")"
+    [[ -z $pids ]] || kill -KILL $pids 2>/dev/null
+    return 0
 }
 
 # in_root <command line>: runs it with bash in the root, as root, in a clean
