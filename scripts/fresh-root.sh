@@ -70,8 +70,10 @@ unmount_under() {
     [[ -z "$(mounts_under "$1")" ]]
 }
 
-# remove_tree <dir>: removes a root, never while anything is mounted in it
-# (a bound /dev or package folder would go with it).
+# remove_tree <dir> [background]: removes a root, never while anything is
+# mounted in it (a bound /dev or package folder would go with it). In the
+# background the removal (a minute for a root's many files) lets the caller
+# go on; it writes nowhere, so it holds no pipe of the caller open.
 remove_tree() {
     [[ -e $1 ]] || return 0
     if ! unmount_under "$1"; then
@@ -79,7 +81,11 @@ remove_tree() {
         mounts_under "$1" >&2
         return 1
     fi
-    rm -rf --one-file-system "$1"
+    if [[ ${2:-} == background ]]; then
+        rm -rf --one-file-system "$1" </dev/null >/dev/null 2>&1 &
+    else
+        rm -rf --one-file-system "$1"
+    fi
 }
 
 # make_base_root <release>: the cached base root of release, made by
@@ -151,16 +157,17 @@ open_root() {
     make_base_root "$release"
     mkdir -p "$FRESH_WORK"
     FRESH_ROOT="$(mktemp -d "$FRESH_WORK/pyrqx-fresh-$release.XXXXXX")"
-    echo "   fresh root $FRESH_ROOT"
+    local start=$SECONDS
     cp -a "$FRESH_CACHE/$release/base/." "$FRESH_ROOT/"
     configure_root "$release"
     mount_root "$release"
+    echo "   fresh root $FRESH_ROOT, ready in $((SECONDS - start))s"
 }
 
 close_root() {
     [[ -n $FRESH_ROOT ]] || return 0
     stop_processes_in "$FRESH_ROOT"
-    remove_tree "$FRESH_ROOT" && FRESH_ROOT=""
+    remove_tree "$FRESH_ROOT" background && FRESH_ROOT=""
 }
 
 # stop_processes_in <root>: ends what still runs in the root (after an
