@@ -17,7 +17,7 @@ host_debian_sources() {
     local host f
     host="$(host_codename)"
     for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
-        [[ -f $f ]] && grep -qw "$host" "$f" && echo "$f"
+        if [[ -f $f ]] && grep -qw "$host" "$f"; then echo "$f"; fi
     done
 }
 
@@ -37,7 +37,7 @@ debian_mirror() {
 host_pip_configs() {
     local f
     for f in /etc/pip.conf /etc/xdg/pip/* "$HOME/.config/pip/pip.conf" "$HOME/.pip/pip.conf"; do
-        [[ -f $f ]] && echo "$f"
+        if [[ -f $f ]]; then echo "$f"; fi
     done
 }
 
@@ -51,9 +51,10 @@ pip_local_folders() {
     } | while read -r _ value; do
         value="${value#file://}"
         [[ $value == /* ]] || continue
-        [[ -d $value ]] && value="$(readlink -f "$value")"
-        case "$value" in */simple | */simple/) value="$(dirname "${value%/}")" ;; esac
-        [[ -d $value ]] && echo "$value"
+        [[ -d $value ]] || continue
+        value="$(readlink -f "$value")"
+        case "$value" in */simple) value="$(dirname "$value")" ;; esac
+        echo "$value"
     done | sort -u
 }
 
@@ -65,7 +66,7 @@ mounts_under() {
 unmount_under() {
     local m
     while read -r m; do
-        umount "$m" 2>/dev/null || umount -l "$m"
+        umount "$m" 2>/dev/null || umount -l "$m" || true
     done < <(mounts_under "$1")
     [[ -z "$(mounts_under "$1")" ]]
 }
@@ -150,24 +151,31 @@ mount_root() {
     bind "$FRESH_CACHE/$release/apt-archives" /var/cache/apt/archives
 }
 
-# open_root <release>: FRESH_ROOT, a fresh copy of the release's base root,
-# configured and mounted; close_root undoes it (also after a failure).
+# open_root <release>: FRESH_ROOT, a fresh root over the release's base root
+# (an overlay whose changes go to the run's folder, or where overlays cannot
+# be mounted a copy), configured and mounted; close_root undoes it, also
+# after a failure.
+FRESH_RUN=""
 open_root() {
-    local release="$1"
+    local release="$1" base="$FRESH_CACHE/$1/base" start
     make_base_root "$release"
+    start=$SECONDS
     mkdir -p "$FRESH_WORK"
-    FRESH_ROOT="$(mktemp -d "$FRESH_WORK/pyrqx-fresh-$release.XXXXXX")"
-    local start=$SECONDS
-    cp -a "$FRESH_CACHE/$release/base/." "$FRESH_ROOT/"
+    FRESH_RUN="$(mktemp -d "$FRESH_WORK/pyrqx-fresh-$release.XXXXXX")"
+    FRESH_ROOT="$FRESH_RUN/root"
+    mkdir -p "$FRESH_RUN"/{root,changes,overlay-work}
+    mount -t overlay overlay -o "lowerdir=$base,upperdir=$FRESH_RUN/changes,workdir=$FRESH_RUN/overlay-work" \
+        "$FRESH_ROOT" 2>/dev/null || cp -a "$base/." "$FRESH_ROOT/"
     configure_root "$release"
     mount_root "$release"
     echo "   fresh root $FRESH_ROOT, ready in $((SECONDS - start))s"
 }
 
 close_root() {
-    [[ -n $FRESH_ROOT ]] || return 0
+    [[ -n $FRESH_RUN ]] || return 0
+    set +e  # cleaning up: every step is tried
     stop_processes_in "$FRESH_ROOT"
-    remove_tree "$FRESH_ROOT" background && FRESH_ROOT=""
+    remove_tree "$FRESH_RUN" background && FRESH_RUN=""
 }
 
 # stop_processes_in <root>: ends what still runs in the root (after an
@@ -175,7 +183,7 @@ close_root() {
 processes_in() {
     local p
     for p in /proc/[0-9]*; do
-        [[ "$(readlink "$p/root" 2>/dev/null)" == "$1" ]] && echo "${p#/proc/}"
+        if [[ "$(readlink "$p/root" 2>/dev/null)" == "$1" ]]; then echo "${p#/proc/}"; fi
     done
 }
 stop_processes_in() {
