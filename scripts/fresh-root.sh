@@ -44,16 +44,15 @@ host_pip_configs() {
 # The local folders that pip's configuration and PIP_* variables name as
 # package sources; for an index, the folder above it, which holds its files.
 pip_local_folders() {
+    local value
     {
-        host_pip_configs | xargs -r grep -hE '^\s*(find-links|index-url|extra-index-url)\s*=' | sed 's/^[^=]*=//' |
-            tr ' ' '\n' | sed 's/^/link /'
-        env | grep -E '^PIP_(FIND_LINKS|INDEX_URL|EXTRA_INDEX_URL)=' | sed 's/^[^=]*=//' | tr ' ' '\n' | sed 's/^/link /'
-    } | while read -r _ value; do
+        host_pip_configs | xargs -r grep -hE '^\s*(find-links|index-url|extra-index-url)\s*=' | sed 's/^[^=]*=//'
+        env | sed -n 's/^PIP_\(FIND_LINKS\|INDEX_URL\|EXTRA_INDEX_URL\)=//p'
+    } | tr ' \t' '\n\n' | while read -r value; do
         value="${value#file://}"
-        [[ $value == /* ]] || continue
-        [[ -d $value ]] || continue
+        [[ $value == /* && -d $value ]] || continue
         value="$(readlink -f "$value")"
-        case "$value" in */simple) value="$(dirname "$value")" ;; esac
+        [[ $value != */simple ]] || value="$(dirname "$value")"
         echo "$value"
     done | sort -u
 }
