@@ -4,27 +4,39 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# Debian packages the build and the tests need.
-SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev)
+# Debian packages the build and the tests need. bullseye's GoogleTest CMake
+# package names gmock's library too, which comes with libgmock-dev.
+SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev libgmock-dev ccache)
 
 # What the Windows compile check (scripts/check-windows) needs besides.
 WINDOWS_CHECK_PACKAGES=(g++-mingw-w64-x86-64-posix)
 
-# ensure_system_packages [package...]: installs what is missing of the
-# packages named, by default SYSTEM_PACKAGES.
-ensure_system_packages() {
-    local missing=() wanted=("${SYSTEM_PACKAGES[@]}")
-    (($#)) && wanted=("$@")
-    for pkg in "${wanted[@]}"; do
+# ensure_debian_packages <package...>: installs those not yet installed.
+ensure_debian_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
         dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
     done
-    if ((${#missing[@]})); then
-        echo "== installing Debian packages: ${missing[*]}"
-        local sudo=""
-        [[ $(id -u) -eq 0 ]] || sudo="sudo"
-        $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-    fi
+    ((${#missing[@]})) || return 0
+    echo "== installing Debian packages: ${missing[*]}"
+    local sudo=""
+    [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    mkdir -p "$ROOT/build"
+    run_logged "apt-get update" "$ROOT/build/apt-update.log" $sudo apt-get update
+    run_logged "apt-get install" "$ROOT/build/apt-install.log" \
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+ensure_system_packages() {
+    ensure_debian_packages "${SYSTEM_PACKAGES[@]}"
+}
+
+# Compiles go through ccache: pip install and the test build compile the same
+# sources, and so do the module's variants and each interpreter's build
+# directory (hence no hash of the directory). CMake reads the launchers when
+# it configures a new build directory.
+use_compiler_cache() {
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_NOHASHDIR=true
 }
 
 # The interpreters to build and test for: the python3 on PATH and Debian's
@@ -95,4 +107,47 @@ install_project() {
     run_logged "pip install ${target#"$ROOT"} (compiles the engine and the module)" \
         "$ROOT/build/install-$(basename "$dir").log" \
         "$dir/bin/python" -m pip install -v --disable-pip-version-check "$target"
+}
+
+# suite_results <log...>: one line per test suite that ran in the logs, named
+# by the "== " heading above it, with the counts of pytest's or ctest's
+# closing line: "<heading>: N passed, N failed, N skipped".
+suite_results() {
+    awk '
+        function report(p, f, s) { printf "%s: %d passed, %d failed, %d skipped\n", heading, p, f, s }
+        function pytest_closing(line,   body, n, parts, i, kv, p, f, s) {
+            gsub(/=/, "", line)
+            sub(/^ +/, "", line)
+            if (line !~ /^[0-9]+ [a-z]+.* in [0-9.]+s/) return 0
+            body = line
+            sub(/ in [0-9.]+s.*$/, "", body)
+            n = split(body, parts, ", ")
+            for (i = 1; i <= n; i++) {
+                if (split(parts[i], kv, " ") != 2 || kv[1] !~ /^[0-9]+$/) return 0
+                if (kv[2] == "passed") p += kv[1]
+                else if (kv[2] == "failed" || kv[2] ~ /^errors?$/) f += kv[1]
+                else if (kv[2] == "skipped" || kv[2] == "xfailed") s += kv[1]
+                else if (kv[2] !~ /^(xpassed|deselected|warnings?|rerun)$/) return 0
+            }
+            report(p, f, s)
+            return 1
+        }
+        /^== / { heading = substr($0, 4); next }
+        /^[0-9]+% tests passed(, [0-9]+ tests? failed)? out of [0-9]+/ {
+            # ctest: "100% tests passed out of 3", "67% tests passed, 1 tests failed out of 3"
+            failed = 0
+            if ($0 ~ / failed /) { failed = $0; sub(/ tests? failed out of.*/, "", failed); sub(/.*, /, "", failed) }
+            total = $0; sub(/.* out of /, "", total)
+            report(total - failed, failed, 0)
+            next
+        }
+        { pytest_closing($0) }
+    ' "$@"
+}
+
+# sum_results: the totals of suite_results lines on stdin, as
+# "N passed, N failed, N skipped".
+sum_results() {
+    awk '{ n = split($0, w, " "); p += w[n - 5]; f += w[n - 3]; s += w[n - 1] }
+         END { printf "%d passed, %d failed, %d skipped\n", p, f, s }'
 }

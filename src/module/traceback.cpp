@@ -30,19 +30,37 @@ PyCodeObject* cache(long key, PyCodeObject* code) {
     return code;
 }
 
+// The pending exception, taken out and put back unchanged: one object from
+// Python 3.12 on, where the (type, value, traceback) calls are deprecated.
+class PendingException {
+public:
+#if PY_VERSION_HEX >= 0x030C0000
+    PendingException() : exc_(PyErr_GetRaisedException()) {}
+    void restore() { PyErr_SetRaisedException(exc_); }
+
+private:
+    PyObject* exc_;
+#else
+    PendingException() { PyErr_Fetch(&type_, &value_, &tb_); }
+    void restore() { PyErr_Restore(type_, value_, tb_); }
+
+private:
+    PyObject *type_, *value_, *tb_;
+#endif
+};
+
 // Builds the frame with the pending exception put aside (CPython's own way of
 // adding C frames), then attaches it to that exception. A failure while
 // building the frame is dropped; the original exception stands.
 template <typename Make>
 void with_saved_exception(Make make_code) {
-    PyObject *type, *value, *tb;
-    PyErr_Fetch(&type, &value, &tb);
+    PendingException pending;
     PyFrameObject* frame = nullptr;
     PyCodeObject* code = make_code();
     if (code != nullptr && globals.dict != nullptr)
         frame = PyFrame_New(PyThreadState_Get(), code, globals.dict, nullptr);
     PyErr_Clear();
-    PyErr_Restore(type, value, tb);
+    pending.restore();
     if (frame != nullptr) {
         PyTraceBack_Here(frame);
         Py_DECREF(frame);
