@@ -8,7 +8,8 @@
 namespace crqx {
 namespace aliases {
 
-Status set_names(store::Database& db, const std::string& object, store::NameList list, const std::string& text) {
+Status set_names(store::Database& db, const std::string& object, store::NameList list,
+                 const std::string& text) {
     CRQX_RETURN_IF_ERROR(objects::check_object_name(db, object));
     store::DatabaseInfo info;
     CRQX_RETURN_IF_ERROR(db.store->read_info(&info));
@@ -19,7 +20,8 @@ Status set_names(store::Database& db, const std::string& object, store::NameList
     });
 }
 
-Status get_names(store::Database& db, const std::string& object, store::NameList list, std::string* text) {
+Status get_names(store::Database& db, const std::string& object, store::NameList list,
+                 std::string* text) {
     CRQX_RETURN_IF_ERROR(objects::check_object_name(db, object));
     std::vector<std::string> names;
     CRQX_RETURN_IF_ERROR(db.store->read_names(object, list, &names));

@@ -18,10 +18,12 @@ namespace aliases {
 
 // Replaces the list; an empty text empties it. Name statuses of the list's
 // elements, HOEXI (aliases), HNOOBJ, HREADO, HLOCKD.
-Status set_names(store::Database& db, const std::string& object, store::NameList list, const std::string& text);
+Status set_names(store::Database& db, const std::string& object, store::NameList list,
+                 const std::string& text);
 
 // The list's text, "" when empty.
-Status get_names(store::Database& db, const std::string& object, store::NameList list, std::string* text);
+Status get_names(store::Database& db, const std::string& object, store::NameList list,
+                 std::string* text);
 
 }  // namespace aliases
 }  // namespace crqx

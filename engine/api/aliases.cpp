@@ -27,7 +27,8 @@ Status list_text(int dbkey, const char* objnam, NameList list, std::string* text
 
 // The list into a buffer of `inlen` bytes plus the terminator; the full
 // length goes to *outlen whether or not it fits.
-Status get_list(int dbkey, const char* objnam, NameList list, char* buffer, int inlen, int* outlen) {
+Status get_list(int dbkey, const char* objnam, NameList list, char* buffer, int inlen,
+                int* outlen) {
     CRQX_RETURN_IF_ERROR(api::not_null(buffer, "the text buffer"));
     CRQX_RETURN_IF_ERROR(api::not_null(outlen, "outlen"));
     std::string text;
@@ -51,31 +52,36 @@ Status list_length(int dbkey, const char* objnam, NameList list, int* length) {
 extern "C" {
 
 void qzvsali(int* status, int dbkey, char* objnam, char* aliass) {
-    set_status(status, run("qzvsali", [&] { return set_list(dbkey, objnam, NameList::Aliases, aliass); }));
+    set_status(status,
+               run("qzvsali", [&] { return set_list(dbkey, objnam, NameList::Aliases, aliass); }));
 }
 
 void qzvgtali(int* status, int dbkey, char* objnam, char* aliass, int inlen, int* outlen) {
     set_status(status, run("qzvgtali", [&] {
-        return get_list(dbkey, objnam, NameList::Aliases, aliass, inlen, outlen);
-    }));
+                   return get_list(dbkey, objnam, NameList::Aliases, aliass, inlen, outlen);
+               }));
 }
 
 void qzvlali(int* status, int dbkey, char* objnam, int* alilen) {
-    set_status(status, run("qzvlali", [&] { return list_length(dbkey, objnam, NameList::Aliases, alilen); }));
+    set_status(status, run("qzvlali",
+                           [&] { return list_length(dbkey, objnam, NameList::Aliases, alilen); }));
 }
 
 void qzvsaso(int* status, int dbkey, char* objnam, char* assoc) {
-    set_status(status, run("qzvsaso", [&] { return set_list(dbkey, objnam, NameList::Associations, assoc); }));
+    set_status(status, run("qzvsaso",
+                           [&] { return set_list(dbkey, objnam, NameList::Associations, assoc); }));
 }
 
 void qzvgtaso(int* status, int dbkey, char* objnam, char* assoc, int inlen, int* outlen) {
     set_status(status, run("qzvgtaso", [&] {
-        return get_list(dbkey, objnam, NameList::Associations, assoc, inlen, outlen);
-    }));
+                   return get_list(dbkey, objnam, NameList::Associations, assoc, inlen, outlen);
+               }));
 }
 
 void qzvlaso(int* status, int dbkey, char* objnam, int* asolen) {
-    set_status(status, run("qzvlaso", [&] { return list_length(dbkey, objnam, NameList::Associations, asolen); }));
+    set_status(status, run("qzvlaso", [&] {
+                   return list_length(dbkey, objnam, NameList::Associations, asolen);
+               }));
 }
 
 }  // extern "C"

@@ -8,9 +8,9 @@
 #include "crqx.h"
 
 using namespace crqx;
+using attributes::AttributeRecord;
 using crqx::api::run;
 using crqx::api::set_status;
-using attributes::AttributeRecord;
 using store::Database;
 
 namespace {
@@ -22,7 +22,8 @@ Status read(int dbkey, const char* objnam, const char* attnam, AttributeRecord* 
     return attributes::get_attribute(*db, objnam, attnam, record);
 }
 
-Status read_kind(int dbkey, const char* objnam, const char* attnam, int type, AttributeRecord* record) {
+Status read_kind(int dbkey, const char* objnam, const char* attnam, int type,
+                 AttributeRecord* record) {
     CRQX_RETURN_IF_ERROR(read(dbkey, objnam, attnam, record));
     return attributes::require_kind(*record, type);
 }
@@ -53,7 +54,8 @@ bool classic_match(const AttributeRecord& r, int wanted) {
 Status classic_mismatch(const AttributeRecord& r, int wanted) {
     return Status::Error(HBATYP, "attribute '" + r.name + "' has type code " +
                                      std::to_string(attributes::classic_type(r)) + " (" +
-                                     attributes::kind_name(r.type) + "), not " + std::to_string(wanted));
+                                     attributes::kind_name(r.type) + "), not " +
+                                     std::to_string(wanted));
 }
 
 template <typename T>
@@ -82,20 +84,29 @@ Status write_classic_value(const AttributeRecord& r, void* value, int inlen) {
 }
 
 // A date's classic type code is its frequency (codes from HDAILY up).
-bool is_date_type_code(int type) { return type >= HDAILY && calendar::describe_frequency(type).has_value(); }
+bool is_date_type_code(int type) {
+    return type >= HDAILY && calendar::describe_frequency(type).has_value();
+}
 
 Status classic_record(int atttyp, const void* value, AttributeRecord* r) {
     switch (atttyp) {
         case HNUMRC: *r = attributes::numeric_value(load_value<float>(value)); return Status::OK();
-        case HPRECN: *r = attributes::precision_value(load_value<double>(value)); return Status::OK();
+        case HPRECN:
+            *r = attributes::precision_value(load_value<double>(value));
+            return Status::OK();
         case HBOOLN: *r = attributes::boolean_value(load_value<int>(value)); return Status::OK();
-        case HSTRNG: *r = attributes::string_value(static_cast<const char*>(value)); return Status::OK();
-        case HNAMEL: *r = attributes::namelist_value(static_cast<const char*>(value)); return Status::OK();
+        case HSTRNG:
+            *r = attributes::string_value(static_cast<const char*>(value));
+            return Status::OK();
+        case HNAMEL:
+            *r = attributes::namelist_value(static_cast<const char*>(value));
+            return Status::OK();
         default: break;
     }
     if (!is_date_type_code(atttyp))
-        return Status::Error(HBTYPE, "type " + std::to_string(atttyp) +
-                                         " is not an attribute type (a date's type code is its frequency)");
+        return Status::Error(HBTYPE,
+                             "type " + std::to_string(atttyp) +
+                                 " is not an attribute type (a date's type code is its frequency)");
     *r = attributes::date_value(load_value<int>(value), atttyp);
     return Status::OK();
 }
@@ -104,38 +115,39 @@ Status classic_record(int atttyp, const void* value, AttributeRecord* r) {
 
 extern "C" {
 
-void qzvgtatt_f(int* status, int dbkey, char* objnam, int* atttyp, char* attnam, void* value, int inlen,
-                int* outlen) {
-    set_status(status, run("qzvgtatt_f", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(atttyp, "atttyp", value, "value", outlen, "outlen"));
-        AttributeRecord r;
-        CRQX_RETURN_IF_ERROR(read(dbkey, objnam, attnam, &r));
-        int wanted = *atttyp;
-        *atttyp = attributes::classic_type(r);
-        if (!classic_match(r, wanted)) return classic_mismatch(r, wanted);
-        *outlen = attributes::value_length(r);
-        return write_classic_value(r, value, inlen);
-    }));
+void qzvgtatt_f(int* status, int dbkey, char* objnam, int* atttyp, char* attnam, void* value,
+                int inlen, int* outlen) {
+    set_status(
+        status, run("qzvgtatt_f", [&] {
+            CRQX_RETURN_IF_ERROR(api::not_null(atttyp, "atttyp", value, "value", outlen, "outlen"));
+            AttributeRecord r;
+            CRQX_RETURN_IF_ERROR(read(dbkey, objnam, attnam, &r));
+            int wanted = *atttyp;
+            *atttyp = attributes::classic_type(r);
+            if (!classic_match(r, wanted)) return classic_mismatch(r, wanted);
+            *outlen = attributes::value_length(r);
+            return write_classic_value(r, value, inlen);
+        }));
 }
 
 void qzvsatt_f(int* status, int dbkey, char* objnam, int atttyp, char* attnam, void* value) {
     set_status(status, run("qzvsatt_f", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(value, "value"));
-        AttributeRecord r;
-        CRQX_RETURN_IF_ERROR(classic_record(atttyp, value, &r));
-        return write(dbkey, objnam, attnam, r);
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(value, "value"));
+                   AttributeRecord r;
+                   CRQX_RETURN_IF_ERROR(classic_record(atttyp, value, &r));
+                   return write(dbkey, objnam, attnam, r);
+               }));
 }
 
 void qzvlatt(int* status, int dbkey, char* objnam, int atttyp, char* attnam, int* attlen) {
     set_status(status, run("qzvlatt", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(attlen, "attlen"));
-        AttributeRecord r;
-        CRQX_RETURN_IF_ERROR(read(dbkey, objnam, attnam, &r));
-        if (!classic_match(r, atttyp)) return classic_mismatch(r, atttyp);
-        *attlen = attributes::value_length(r);
-        return Status::OK();
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(attlen, "attlen"));
+                   AttributeRecord r;
+                   CRQX_RETURN_IF_ERROR(read(dbkey, objnam, attnam, &r));
+                   if (!classic_match(r, atttyp)) return classic_mismatch(r, atttyp);
+                   *attlen = attributes::value_length(r);
+                   return Status::OK();
+               }));
 }
 
 int zavo_get_boolean_attribute(int dbkey, char* objnam, char* attnam, int* value) {
@@ -159,7 +171,8 @@ int zavo_get_date_attribute(int dbkey, char* objnam, char* attnam, int* value, i
     });
 }
 
-int zavo_get_namelist_attribute(int dbkey, char* objnam, char* attnam, char* value, int inlen, int* outlen) {
+int zavo_get_namelist_attribute(int dbkey, char* objnam, char* attnam, char* value, int inlen,
+                                int* outlen) {
     return run("zavo_get_namelist_attribute", [&] {
         CRQX_RETURN_IF_ERROR(api::not_null(value, "value", outlen, "outlen"));
         AttributeRecord r;
@@ -188,7 +201,8 @@ int zavo_get_precision_attribute(int dbkey, char* objnam, char* attnam, double* 
     });
 }
 
-int zavo_get_string_attribute(int dbkey, char* objnam, char* attnam, char* value, int inlen, int* outlen) {
+int zavo_get_string_attribute(int dbkey, char* objnam, char* attnam, char* value, int inlen,
+                              int* outlen) {
     return run("zavo_get_string_attribute", [&] {
         CRQX_RETURN_IF_ERROR(api::not_null(value, "value", outlen, "outlen"));
         AttributeRecord r;

@@ -20,7 +20,9 @@ Status remote_execute(int dbkey, const char* command, int wdbkey, const char* ob
     CRQX_RETURN_IF_ERROR(api::database(wdbkey, &target));
     CRQX_RETURN_IF_ERROR(commands::run(command, dbkey));
     const std::string expression = commands::last_expression();
-    if (expression.empty()) return Status::Error(HBFUNC, "the command gives no value (use PRINT, EVAL or an assignment)");
+    if (expression.empty())
+        return Status::Error(HBFUNC,
+                             "the command gives no value (use PRINT, EVAL or an assignment)");
     formulas::Bounds bounds;
     commands::current_bounds(&bounds.from, &bounds.to, &bounds.frequency);
     return formulas::evaluate_into(dbkey, expression, bounds, *target, objnam);
@@ -30,7 +32,8 @@ Status server_input(char* buffer, int buffer_size, int* input_size) {
     CRQX_RETURN_IF_ERROR(api::not_null(buffer, "buffer", input_size, "input_size"));
     if (buffer_size < 1) return Status::Error(HBLEN, "buffer_size must be at least 1");
     // Never past the buffer: its size, or the text it holds when smaller.
-    const size_t capacity = std::min(static_cast<size_t>(buffer_size), api::capacity_of(buffer)) - 1;
+    const size_t capacity =
+        std::min(static_cast<size_t>(buffer_size), api::capacity_of(buffer)) - 1;
     std::string piece;
     *input_size = 0;
     buffer[0] = '\0';
@@ -47,17 +50,17 @@ extern "C" {
 
 void qzvzavo(int* status, char* cmd) {
     set_status(status, run("qzvzavo", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(cmd, "cmd"));
-        return commands::run(cmd);
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(cmd, "cmd"));
+                   return commands::run(cmd);
+               }));
 }
 
 void qzvsinp(int* status, char* cmd) {
     set_status(status, run("qzvsinp", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(cmd, "cmd"));
-        commands::add_input(cmd);
-        return Status::OK();
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(cmd, "cmd"));
+                   commands::add_input(cmd);
+                   return Status::OK();
+               }));
 }
 
 int zavo_remexec(int dbkey, char* command, int wdbkey, char* objnam) {
@@ -65,7 +68,8 @@ int zavo_remexec(int dbkey, char* command, int wdbkey, char* objnam) {
 }
 
 int zavo_get_server_input(char* buffer, int buffer_size, int* input_size) {
-    return run("zavo_get_server_input", [&] { return server_input(buffer, buffer_size, input_size); });
+    return run("zavo_get_server_input",
+               [&] { return server_input(buffer, buffer_size, input_size); });
 }
 
 }  // extern "C"

@@ -1,8 +1,8 @@
 // The connection functions of the C interface: open and close connections
 // to the local service, commit and abort their databases, and the opens
 // that go through a connection or a served name.
-#include "api/status_report.h"
 #include "connections/connections.h"
+#include "api/status_report.h"
 #include "crqx.h"
 #include "session/session.h"
 
@@ -40,13 +40,14 @@ Status open_default(int* dbkey, int connkey) {
     connections::Connection* connection = nullptr;
     CRQX_RETURN_IF_ERROR(connections::find_connection(connkey, &connection));
     if (connection->default_database.empty())
-        return Status::Error(HRNEXI, "connection " + std::to_string(connkey) +
-                                         " names no database: open it with the service 'LOCAL:<path>'");
+        return Status::Error(HRNEXI,
+                             "connection " + std::to_string(connkey) +
+                                 " names no database: open it with the service 'LOCAL:<path>'");
     return api::open_database(connection->default_database, kServedMode, dbkey, connkey);
 }
 
-Status open_connection(int* connkey, const char* service, const char* hostname, const char* username,
-                       const char* password) {
+Status open_connection(int* connkey, const char* service, const char* hostname,
+                       const char* username, const char* password) {
     CRQX_RETURN_IF_ERROR(api::not_null(connkey, "connkey"));
     CRQX_RETURN_IF_ERROR(api::not_null(service, "service"));
     CRQX_RETURN_IF_ERROR(api::not_null(hostname, "hostname"));
@@ -70,19 +71,25 @@ Status assertion(int connkey, const char* text, const int* dblist) {
     CRQX_RETURN_IF_ERROR(api::not_null(dblist, "dblist"));
     connections::Connection* connection = nullptr;
     CRQX_RETURN_IF_ERROR(connections::find_connection(connkey, &connection));
-    return Status::Error(HNSUPP, "assertions are kept by a database server; the local service has none");
+    return Status::Error(HNSUPP,
+                         "assertions are kept by a database server; the local service has none");
 }
 
 }  // namespace
 
 extern "C" {
 
-void qzvopcn(int* status, int* connkey, char* service, char* hostname, char* username, char* password) {
-    set_status(status, run("qzvopcn", [&] { return open_connection(connkey, service, hostname, username, password); }));
+void qzvopcn(int* status, int* connkey, char* service, char* hostname, char* username,
+             char* password) {
+    set_status(status, run("qzvopcn", [&] {
+                   return open_connection(connkey, service, hostname, username, password);
+               }));
 }
 
 void qzvclcn(int* status, int connkey) {
-    set_status(status, run("qzvclcn", [&] { return connections::close_connection(connkey, session::post_on_close()); }));
+    set_status(status, run("qzvclcn", [&] {
+                   return connections::close_connection(connkey, session::post_on_close());
+               }));
 }
 
 void qzvcmmt(int* status, int connkey) {
@@ -97,8 +104,8 @@ void qzvgcid(int* status, int dbkey, int* connkey) {
     set_status(status, run("qzvgcid", [&] { return connection_of(dbkey, connkey); }));
 }
 
-void qzvasrt(int* status, int connkey, int assert_type, char* assertion_text, int perspective, int grouping,
-             int* dblist) {
+void qzvasrt(int* status, int connkey, int assert_type, char* assertion_text, int perspective,
+             int grouping, int* dblist) {
     (void)assert_type, (void)perspective, (void)grouping;
     set_status(status, run("qzvasrt", [&] { return assertion(connkey, assertion_text, dblist); }));
 }

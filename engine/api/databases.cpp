@@ -71,43 +71,53 @@ void qzvopdb(int* status, int* dbkey, char* dbname, int mode) {
 
 void qzvopwk(int* status, int* dbkey) {
     set_status(status, run("qzvopwk", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(dbkey, "dbkey"));
-        return api::open_database("", store::Mode::Work, dbkey);
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(dbkey, "dbkey"));
+                   return api::open_database("", store::Mode::Work, dbkey);
+               }));
 }
 
 void qzvcldb(int* status, int dbkey) {
-    set_status(status, run("qzvcldb", [&] { return store::close_database(dbkey, session::post_on_close()); }));
+    set_status(status, run("qzvcldb",
+                           [&] { return store::close_database(dbkey, session::post_on_close()); }));
 }
 
 void qzvpodb(int* status, int dbkey) {
-    set_status(status, run("qzvpodb", [&] { return on_store(dbkey, [](store::Store& s) { return s.post(); }); }));
+    set_status(status, run("qzvpodb", [&] {
+                   return on_store(dbkey, [](store::Store& s) { return s.post(); });
+               }));
 }
 
 void qzvrsdb(int* status, int dbkey) {
-    set_status(status, run("qzvrsdb", [&] { return on_store(dbkey, [](store::Store& s) { return s.restore(); }); }));
+    set_status(status, run("qzvrsdb", [&] {
+                   return on_store(dbkey, [](store::Store& s) { return s.restore(); });
+               }));
 }
 
 void qzvpack(int* status, int dbkey) {
-    set_status(status, run("qzvpack", [&] { return on_store(dbkey, [](store::Store& s) { return s.pack(); }); }));
+    set_status(status, run("qzvpack", [&] {
+                   return on_store(dbkey, [](store::Store& s) { return s.pack(); });
+               }));
 }
 
-void qzvgdba(int* status, int dbkey, int* cyear, int* cmonth, int* cday, int* myear, int* mmonth, int* mday,
-             char* desc, char* doc) {
-    set_status(status, run("qzvgdba", [&] {
-        for (const void* p : {(const void*)cyear, (const void*)cmonth, (const void*)cday, (const void*)myear,
-                              (const void*)mmonth, (const void*)mday, (const void*)desc, (const void*)doc})
-            CRQX_RETURN_IF_ERROR(api::not_null(p, "an output argument"));
-        DatabaseInfo info;
-        CRQX_RETURN_IF_ERROR(with_info(dbkey, &info));
-        objects::CivilDate c = objects::civil_of_ms(info.created_ms);
-        objects::CivilDate m = objects::civil_of_ms(info.modified_ms);
-        *cyear = c.year, *cmonth = c.month, *cday = c.day;
-        *myear = m.year, *mmonth = m.month, *mday = m.day;
-        Status d = api::text_out(desc, api::capacity_of(desc), info.description, "the description");
-        return api::first_failure(d, api::text_out(doc, api::capacity_of(doc), info.documentation,
-                                                   "the documentation"));
-    }));
+void qzvgdba(int* status, int dbkey, int* cyear, int* cmonth, int* cday, int* myear, int* mmonth,
+             int* mday, char* desc, char* doc) {
+    set_status(
+        status, run("qzvgdba", [&] {
+            for (const void* p :
+                 {(const void*)cyear, (const void*)cmonth, (const void*)cday, (const void*)myear,
+                  (const void*)mmonth, (const void*)mday, (const void*)desc, (const void*)doc})
+                CRQX_RETURN_IF_ERROR(api::not_null(p, "an output argument"));
+            DatabaseInfo info;
+            CRQX_RETURN_IF_ERROR(with_info(dbkey, &info));
+            objects::CivilDate c = objects::civil_of_ms(info.created_ms);
+            objects::CivilDate m = objects::civil_of_ms(info.modified_ms);
+            *cyear = c.year, *cmonth = c.month, *cday = c.day;
+            *myear = m.year, *mmonth = m.month, *mday = m.day;
+            Status d =
+                api::text_out(desc, api::capacity_of(desc), info.description, "the description");
+            return api::first_failure(d, api::text_out(doc, api::capacity_of(doc),
+                                                       info.documentation, "the documentation"));
+        }));
 }
 
 void qzvgdbd(int* status, int dbkey, int freq, int* cdate, int* mdate) {
@@ -116,64 +126,78 @@ void qzvgdbd(int* status, int dbkey, int freq, int* cdate, int* mdate) {
 
 void qzvddes(int* status, int dbkey, char* des) {
     set_status(status, run("qzvddes", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(des, "des"));
-        return edit_info(dbkey, [&](DatabaseInfo& info) { info.description = des; return Status::OK(); });
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(des, "des"));
+                   return edit_info(dbkey, [&](DatabaseInfo& info) {
+                       info.description = des;
+                       return Status::OK();
+                   });
+               }));
 }
 
 void qzvddoc(int* status, int dbkey, char* doc) {
     set_status(status, run("qzvddoc", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(doc, "doc"));
-        return edit_info(dbkey, [&](DatabaseInfo& info) { info.documentation = doc; return Status::OK(); });
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(doc, "doc"));
+                   return edit_info(dbkey, [&](DatabaseInfo& info) {
+                       info.documentation = doc;
+                       return Status::OK();
+                   });
+               }));
 }
 
 void qzvglen(int* status, int dbkey, int* deslen, int* doclen) {
     set_status(status, run("qzvglen", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(deslen, "deslen"));
-        CRQX_RETURN_IF_ERROR(api::not_null(doclen, "doclen"));
-        DatabaseInfo info;
-        CRQX_RETURN_IF_ERROR(with_info(dbkey, &info));
-        *deslen = static_cast<int>(info.description.size());
-        *doclen = static_cast<int>(info.documentation.size());
-        return Status::OK();
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(deslen, "deslen"));
+                   CRQX_RETURN_IF_ERROR(api::not_null(doclen, "doclen"));
+                   DatabaseInfo info;
+                   CRQX_RETURN_IF_ERROR(with_info(dbkey, &info));
+                   *deslen = static_cast<int>(info.description.size());
+                   *doclen = static_cast<int>(info.documentation.size());
+                   return Status::OK();
+               }));
 }
 
 void qzvset_dimension(int* status, int dbkey, int dimen) {
     set_status(status, run("qzvset_dimension", [&] {
-        if (dimen < 0 || dimen > kMaxDimension)
-            return Status::Error(HBADVAL, "dimension " + std::to_string(dimen) + " is not within 0..26");
-        return edit_info(dbkey, [&](DatabaseInfo& info) { info.dimension = dimen; return Status::OK(); });
-    }));
+                   if (dimen < 0 || dimen > kMaxDimension)
+                       return Status::Error(
+                           HBADVAL, "dimension " + std::to_string(dimen) + " is not within 0..26");
+                   return edit_info(dbkey, [&](DatabaseInfo& info) {
+                       info.dimension = dimen;
+                       return Status::OK();
+                   });
+               }));
 }
 
 void qzvget_dimension(int* status, int dbkey, int* dimen) {
     set_status(status, run("qzvget_dimension", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(dimen, "dimen"));
-        DatabaseInfo info;
-        CRQX_RETURN_IF_ERROR(with_info(dbkey, &info));
-        *dimen = info.dimension;
-        return Status::OK();
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(dimen, "dimen"));
+                   DatabaseInfo info;
+                   CRQX_RETURN_IF_ERROR(with_info(dbkey, &info));
+                   *dimen = info.dimension;
+                   return Status::OK();
+               }));
 }
 
 void qzvset_extradots(int* status, int dbkey, int xdots) {
     set_status(status, run("qzvset_extradots", [&] {
-        if (xdots != HYES && xdots != HNO)
-            return Status::Error(HBFLAG, "xdots must be HYES (1) or HNO (0), not " + std::to_string(xdots));
-        return edit_info(dbkey, [&](DatabaseInfo& info) { info.extra_dots = xdots; return Status::OK(); });
-    }));
+                   if (xdots != HYES && xdots != HNO)
+                       return Status::Error(HBFLAG, "xdots must be HYES (1) or HNO (0), not " +
+                                                        std::to_string(xdots));
+                   return edit_info(dbkey, [&](DatabaseInfo& info) {
+                       info.extra_dots = xdots;
+                       return Status::OK();
+                   });
+               }));
 }
 
 void qzvget_extradots(int* status, int dbkey, int* xdots) {
     set_status(status, run("qzvget_extradots", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(xdots, "xdots"));
-        DatabaseInfo info;
-        CRQX_RETURN_IF_ERROR(with_info(dbkey, &info));
-        *xdots = info.extra_dots;
-        return Status::OK();
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(xdots, "xdots"));
+                   DatabaseInfo info;
+                   CRQX_RETURN_IF_ERROR(with_info(dbkey, &info));
+                   *xdots = info.extra_dots;
+                   return Status::OK();
+               }));
 }
 
 int zavo_get_dbversion(int dbkey, int* dbversion) {

@@ -27,7 +27,8 @@ Status read_source(int dbkey, const char* objnam, char* source, int ilen, int* o
     CRQX_RETURN_IF_ERROR(api::object_database(dbkey, objnam, &db));
     store::ObjectRecord r;
     CRQX_RETURN_IF_ERROR(objects::find_object(*db, objnam, &r));
-    if (!formulas::is_formula_class(r.object_class)) return Status::Error(HBCLAS, "object '" + r.name + "' is not a formula");
+    if (!formulas::is_formula_class(r.object_class))
+        return Status::Error(HBCLAS, "object '" + r.name + "' is not a formula");
     std::string text;
     CRQX_RETURN_IF_ERROR(formulas::read_source(*db, r.name, &text));
     *olen = static_cast<int>(text.size());
@@ -46,13 +47,16 @@ Status parse_options(const std::string& text, formulas::Bounds* bounds) {
             continue;
         }
         size_t end = i;
-        while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) && text[end] != ',') ++end;
+        while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) &&
+               text[end] != ',')
+            ++end;
         std::string word = text.substr(i, end - i);
         i = end;
         size_t eq = word.find('=');
         std::string name = word.substr(0, eq);
         for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (name != "FROM" && name != "TO") return Status::Error(HBOPT, "unknown option '" + name + "' (FROM, TO)");
+        if (name != "FROM" && name != "TO")
+            return Status::Error(HBOPT, "unknown option '" + name + "' (FROM, TO)");
         if (eq == std::string::npos || eq + 1 == word.size())
             return Status::Error(HBOPTV, "option " + name + " needs a value: " + name + "=<date>");
         (name == "FROM" ? bounds->from : bounds->to) = word.substr(eq + 1);
@@ -76,7 +80,8 @@ Status evaluate(int dbkey, const char* expr, const char* optns, int wdbkey, cons
 extern "C" {
 
 void qzvrdfm(int* status, int dbkey, char* objnam, char* source, int ilen, int* olen) {
-    set_status(status, run("qzvrdfm", [&] { return read_source(dbkey, objnam, source, ilen, olen); }));
+    set_status(status,
+               run("qzvrdfm", [&] { return read_source(dbkey, objnam, source, ilen, olen); }));
 }
 
 int zavo_create_formula(int dbkey, char* oname, char* value) {
@@ -84,7 +89,8 @@ int zavo_create_formula(int dbkey, char* oname, char* value) {
 }
 
 int zavo_create_global_formula(int dbkey, char* oname, char* value) {
-    return run("zavo_create_global_formula", [&] { return define(dbkey, oname, value, HGLFOR, true); });
+    return run("zavo_create_global_formula",
+               [&] { return define(dbkey, oname, value, HGLFOR, true); });
 }
 
 int zavo_modify_formula(int dbkey, char* oname, char* value) {
@@ -92,7 +98,8 @@ int zavo_modify_formula(int dbkey, char* oname, char* value) {
 }
 
 void qzvrmev(int* status, int dbkey, char* expr, char* optns, int wdbkey, char* objnam) {
-    set_status(status, run("qzvrmev", [&] { return evaluate(dbkey, expr, optns, wdbkey, objnam); }));
+    set_status(status,
+               run("qzvrmev", [&] { return evaluate(dbkey, expr, optns, wdbkey, objnam); }));
 }
 
 }  // extern "C"

@@ -21,8 +21,14 @@ float FNUMNA = kFloatNA;
 double FPRCNC = kDoubleNC;
 double FPRCND = kDoubleND;
 double FPRCNA = kDoubleNA;
-char FSTRNC[] = "\x7f" "NC";
-char FSTRND[] = "\x7f" "ND";
-char FSTRNA[] = "\x7f" "NA";
+char FSTRNC[] =
+    "\x7f"
+    "NC";
+char FSTRND[] =
+    "\x7f"
+    "ND";
+char FSTRNA[] =
+    "\x7f"
+    "NA";
 
 }  // extern "C"

@@ -17,7 +17,8 @@ using series::Translation;
 namespace {
 
 // A classic range read: the value array and table hold the object's C type.
-Status classic_read(int dbkey, const char* objnam, int* range, void* valary, int tmiss, void* mistt) {
+Status classic_read(int dbkey, const char* objnam, int* range, void* valary, int tmiss,
+                    void* mistt) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_target(dbkey, objnam, range, &t));
     return api::with_value_type(t, [&](auto zero) {
@@ -28,7 +29,8 @@ Status classic_read(int dbkey, const char* objnam, int* range, void* valary, int
     });
 }
 
-Status classic_write(int dbkey, const char* objnam, int* range, const void* valary, int tmiss, const void* mistt) {
+Status classic_write(int dbkey, const char* objnam, int* range, const void* valary, int tmiss,
+                     const void* mistt) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_target(dbkey, objnam, range, &t));
     return api::with_value_type(t, [&](auto zero) {
@@ -48,7 +50,8 @@ Status typed_read(int dbkey, const char* objnam, int* range, api::ValueClass wan
 }
 
 template <typename T>
-Status typed_write(int dbkey, const char* objnam, int* range, api::ValueClass want, const T* valary) {
+Status typed_write(int dbkey, const char* objnam, int* range, api::ValueClass want,
+                   const T* valary) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_target(dbkey, objnam, range, &t));
     CRQX_RETURN_IF_ERROR(api::require_class(t, want));
@@ -63,8 +66,9 @@ Status write_dates(int dbkey, const char* objnam, int* range, int value_type, co
     const store::ObjectRecord& r = t.object.record;
     CRQX_RETURN_IF_ERROR(api::require_class(t, api::ValueClass::Date));
     if (value_type != r.type)
-        return Status::Error(HBTYPE, "value_type " + std::to_string(value_type) + " is not the type " +
-                                         std::to_string(r.type) + " of '" + r.name + "'");
+        return Status::Error(HBTYPE, "value_type " + std::to_string(value_type) +
+                                         " is not the type " + std::to_string(r.type) + " of '" +
+                                         r.name + "'");
     return api::write_values<int32_t, int32_t>(t, valary, Translation<int32_t>{});
 }
 
@@ -75,13 +79,14 @@ Status with_source_type(int objtyp, Body body) {
     if (kind == Kind::Numeric) return body(float{});
     if (kind == Kind::Precision) return body(double{});
     if (kind == Kind::Integer) return body(int32_t{});
-    return Status::Error(HBTYPE, "objtyp " + std::to_string(objtyp) + " is not numeric, precision, boolean or date");
+    return Status::Error(
+        HBTYPE, "objtyp " + std::to_string(objtyp) + " is not numeric, precision, boolean or date");
 }
 
 // qzvwrmt_f: valary holds values of type objtyp, stored converted to the
 // object's type. Reals do not go into boolean or date objects.
-Status write_typed(int dbkey, const char* objnam, int objtyp, int* range, const void* valary, int tmiss,
-                   const void* mistt) {
+Status write_typed(int dbkey, const char* objnam, int objtyp, int* range, const void* valary,
+                   int tmiss, const void* mistt) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_target(dbkey, objnam, range, &t));
     return with_source_type(objtyp, [&](auto source_zero) {
@@ -101,15 +106,16 @@ Status write_typed(int dbkey, const char* objnam, int objtyp, int* range, const 
 // qzvrdfa_f: wntobs observations of a series from year/period syear/sprd
 // (calendar years; a case series takes sprd as its case number). *gotobs
 // counts those up to the series' last observation; the rest read as ND.
-Status read_from(int dbkey, const char* objnam, int wntobs, const int* syear, const int* sprd, int* gotobs,
-                 void* valary, int tmiss, void* mistt) {
+Status read_from(int dbkey, const char* objnam, int wntobs, const int* syear, const int* sprd,
+                 int* gotobs, void* valary, int tmiss, void* mistt) {
     CRQX_RETURN_IF_ERROR(api::not_null(syear, "syear"));
     CRQX_RETURN_IF_ERROR(api::not_null(sprd, "sprd"));
     CRQX_RETURN_IF_ERROR(api::not_null(gotobs, "gotobs"));
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_object_of(dbkey, objnam, &t));
     const store::ObjectRecord& r = t.object.record;
-    if (t.object.is_scalar()) return Status::Error(HBCLAS, "scalar '" + r.name + "' has no years and periods");
+    if (t.object.is_scalar())
+        return Status::Error(HBCLAS, "scalar '" + r.name + "' has no years and periods");
     if (wntobs < 0) return Status::Error(HBNRNG, "wntobs must not be negative");
     auto f = calendar::describe_frequency(r.frequency);
     if (!f) return Status::Error(HBFREQ, "series '" + r.name + "' has no valid frequency");
@@ -119,14 +125,16 @@ Status read_from(int dbkey, const char* objnam, int wntobs, const int* syear, co
             return Status::Error(HBPER, "case number " + std::to_string(*sprd) + " does not exist");
         first = *sprd;
     } else {
-        CRQX_RETURN_IF_ERROR(calendar::year_period_to_index(*f, *syear, *sprd, calendar::kCalendarYear, first));
+        CRQX_RETURN_IF_ERROR(
+            calendar::year_period_to_index(*f, *syear, *sprd, calendar::kCalendarYear, first));
     }
     if (wntobs == 0) {
         *gotobs = 0;
         return Status::OK();
     }
     const int64_t last = int64_t{first} + wntobs - 1;
-    if (!calendar::in_span(*f, last)) return Status::Error(HBNRNG, "the observations wanted run past the calendar");
+    if (!calendar::in_span(*f, last))
+        return Status::Error(HBNRNG, "the observations wanted run past the calendar");
     t.span = {first, last};
     return api::with_value_type(t, [&](auto zero) {
         using T = decltype(zero);
@@ -143,55 +151,75 @@ Status read_from(int dbkey, const char* objnam, int wntobs, const int* syear, co
 
 extern "C" {
 
-void qzvrdfa_f(int* status, int dbkey, char* objnam, int wntobs, int* syear, int* sprd, int* gotobs, void* valary,
-               int tmiss, void* mistt) {
+void qzvrdfa_f(int* status, int dbkey, char* objnam, int wntobs, int* syear, int* sprd, int* gotobs,
+               void* valary, int tmiss, void* mistt) {
     set_status(status, run("qzvrdfa_f", [&] {
-        return read_from(dbkey, objnam, wntobs, syear, sprd, gotobs, valary, tmiss, mistt);
-    }));
+                   return read_from(dbkey, objnam, wntobs, syear, sprd, gotobs, valary, tmiss,
+                                    mistt);
+               }));
 }
 
-void qzvwrmt_f(int* status, int dbkey, char* objnam, int objtyp, int* range, void* valary, int tmiss, void* mistt) {
-    set_status(status, run("qzvwrmt_f", [&] { return write_typed(dbkey, objnam, objtyp, range, valary, tmiss, mistt); }));
+void qzvwrmt_f(int* status, int dbkey, char* objnam, int objtyp, int* range, void* valary,
+               int tmiss, void* mistt) {
+    set_status(status, run("qzvwrmt_f", [&] {
+                   return write_typed(dbkey, objnam, objtyp, range, valary, tmiss, mistt);
+               }));
 }
 
-void qzvrrng_f(int* status, int dbkey, char* objnam, int* range, void* valary, int tmiss, void* mistt) {
-    set_status(status, run("qzvrrng_f", [&] { return classic_read(dbkey, objnam, range, valary, tmiss, mistt); }));
+void qzvrrng_f(int* status, int dbkey, char* objnam, int* range, void* valary, int tmiss,
+               void* mistt) {
+    set_status(status, run("qzvrrng_f", [&] {
+                   return classic_read(dbkey, objnam, range, valary, tmiss, mistt);
+               }));
 }
 
-void qzvwrng_f(int* status, int dbkey, char* objnam, int* range, void* valary, int tmiss, void* mistt) {
-    set_status(status, run("qzvwrng_f", [&] { return classic_write(dbkey, objnam, range, valary, tmiss, mistt); }));
+void qzvwrng_f(int* status, int dbkey, char* objnam, int* range, void* valary, int tmiss,
+               void* mistt) {
+    set_status(status, run("qzvwrng_f", [&] {
+                   return classic_write(dbkey, objnam, range, valary, tmiss, mistt);
+               }));
 }
 
 int zavo_get_numerics(int dbkey, char* objnam, int* range, float* valary) {
-    return run("zavo_get_numerics", [&] { return typed_read(dbkey, objnam, range, api::ValueClass::Numeric, valary); });
+    return run("zavo_get_numerics",
+               [&] { return typed_read(dbkey, objnam, range, api::ValueClass::Numeric, valary); });
 }
 
 int zavo_get_precisions(int dbkey, char* objnam, int* range, double* valary) {
-    return run("zavo_get_precisions", [&] { return typed_read(dbkey, objnam, range, api::ValueClass::Precision, valary); });
+    return run("zavo_get_precisions", [&] {
+        return typed_read(dbkey, objnam, range, api::ValueClass::Precision, valary);
+    });
 }
 
 int zavo_get_booleans(int dbkey, char* objnam, int* range, int* valary) {
-    return run("zavo_get_booleans", [&] { return typed_read(dbkey, objnam, range, api::ValueClass::Boolean, valary); });
+    return run("zavo_get_booleans",
+               [&] { return typed_read(dbkey, objnam, range, api::ValueClass::Boolean, valary); });
 }
 
 int zavo_get_dates(int dbkey, char* objnam, int* range, int* valary) {
-    return run("zavo_get_dates", [&] { return typed_read(dbkey, objnam, range, api::ValueClass::Date, valary); });
+    return run("zavo_get_dates",
+               [&] { return typed_read(dbkey, objnam, range, api::ValueClass::Date, valary); });
 }
 
 int zavo_write_numerics(int dbkey, char* objnam, int* range, float* valary) {
-    return run("zavo_write_numerics", [&] { return typed_write(dbkey, objnam, range, api::ValueClass::Numeric, valary); });
+    return run("zavo_write_numerics",
+               [&] { return typed_write(dbkey, objnam, range, api::ValueClass::Numeric, valary); });
 }
 
 int zavo_write_precisions(int dbkey, char* objnam, int* range, double* valary) {
-    return run("zavo_write_precisions", [&] { return typed_write(dbkey, objnam, range, api::ValueClass::Precision, valary); });
+    return run("zavo_write_precisions", [&] {
+        return typed_write(dbkey, objnam, range, api::ValueClass::Precision, valary);
+    });
 }
 
 int zavo_write_booleans(int dbkey, char* objnam, int* range, int* valary) {
-    return run("zavo_write_booleans", [&] { return typed_write(dbkey, objnam, range, api::ValueClass::Boolean, valary); });
+    return run("zavo_write_booleans",
+               [&] { return typed_write(dbkey, objnam, range, api::ValueClass::Boolean, valary); });
 }
 
 int zavo_write_dates(int dbkey, char* objnam, int* range, int value_type, int* valary) {
-    return run("zavo_write_dates", [&] { return write_dates(dbkey, objnam, range, value_type, valary); });
+    return run("zavo_write_dates",
+               [&] { return write_dates(dbkey, objnam, range, value_type, valary); });
 }
 
 }  // extern "C"

@@ -37,8 +37,11 @@ inline Status find_object_of(int dbkey, const char* objnam, SeriesTarget* t) {
     CRQX_RETURN_IF_ERROR(not_null(objnam, "the object name"));
     CRQX_RETURN_IF_ERROR(database(dbkey, &t->db));
     Status s = series::find_valued(*t->db, objnam, &t->object);
-    const bool global = s.code() == HNOOBJ && formulas::find_global(dbkey, objnam, &t->db, &t->object.record).ok();
-    if (!global && (s.code() != HBCLAS || !formulas::is_formula_class(t->object.record.object_class))) return s;
+    const bool global =
+        s.code() == HNOOBJ && formulas::find_global(dbkey, objnam, &t->db, &t->object.record).ok();
+    if (!global &&
+        (s.code() != HBCLAS || !formulas::is_formula_class(t->object.record.object_class)))
+        return s;
     t->formula = true;
     return formulas::as_valued(*t->db, &t->object);
 }
@@ -77,8 +80,9 @@ inline ValueClass value_class_of(const series::ValuedObject& o) {
 inline Status require_class(const SeriesTarget& t, ValueClass want) {
     ValueClass has = value_class_of(t.object);
     if (has == want) return Status::OK();
-    return Status::Error(HBTYPE, "object '" + t.object.record.name + "' holds " + value_class_name(has) +
-                                     " values, not " + value_class_name(want));
+    return Status::Error(HBTYPE, "object '" + t.object.record.name + "' holds " +
+                                     value_class_name(has) + " values, not " +
+                                     value_class_name(want));
 }
 
 // tmiss HNTMIS: no translation; HTMIS: translate through `mistt`
@@ -89,7 +93,9 @@ Status translation_of(int tmiss, const void* mistt, series::Translation<T>* tr) 
         tr->table = nullptr;
         return Status::OK();
     }
-    if (tmiss != HTMIS) return Status::Error(HBMISS, "tmiss " + std::to_string(tmiss) + " is neither HNTMIS nor HTMIS");
+    if (tmiss != HTMIS)
+        return Status::Error(HBMISS,
+                             "tmiss " + std::to_string(tmiss) + " is neither HNTMIS nor HTMIS");
     CRQX_RETURN_IF_ERROR(not_null(mistt, "the translation table mistt"));
     tr->table = static_cast<const T*>(mistt);
     return Status::OK();
@@ -103,8 +109,9 @@ inline Status check_dates(const store::ObjectRecord& r, const int32_t* values, i
     if (!f) return Status::OK();
     for (int64_t i = 0; i < count; ++i) {
         if (series::missing_slot(values[i]) < 0 && !calendar::in_span(*f, values[i]))
-            return Status::Error(HBDATE, "value " + std::to_string(values[i]) + " at position " + std::to_string(i) +
-                                             " is no date of the type of '" + r.name + "'");
+            return Status::Error(HBDATE, "value " + std::to_string(values[i]) + " at position " +
+                                             std::to_string(i) + " is no date of the type of '" +
+                                             r.name + "'");
     }
     return Status::OK();
 }
@@ -132,10 +139,12 @@ Status write_values(const SeriesTarget& t, const S* in, const series::Translatio
     }
     if (stored == nullptr) {
         converted.resize(static_cast<size_t>(n));
-        for (int64_t i = 0; i < n; ++i) converted[i] = series::convert_value<S, T>(tr.on_write(in[i]));
+        for (int64_t i = 0; i < n; ++i)
+            converted[i] = series::convert_value<S, T>(tr.on_write(in[i]));
         stored = converted.data();
     }
-    if constexpr (std::is_same<T, int32_t>::value) CRQX_RETURN_IF_ERROR(check_dates(t.object.record, stored, n));
+    if constexpr (std::is_same<T, int32_t>::value)
+        CRQX_RETURN_IF_ERROR(check_dates(t.object.record, stored, n));
     return series::write_span(*t.db, t.object, t.span, stored);
 }
 
@@ -148,7 +157,8 @@ Status with_value_type(const SeriesTarget& t, Body body) {
         case series::Kind::Integer: return body(int32_t{});
         case series::Kind::String: break;
     }
-    return Status::Error(HBTYPE, "object '" + t.object.record.name + "' holds strings: use the string functions");
+    return Status::Error(
+        HBTYPE, "object '" + t.object.record.name + "' holds strings: use the string functions");
 }
 
 }  // namespace api

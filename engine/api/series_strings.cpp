@@ -41,7 +41,9 @@ Status stored_text(const char* text, int ismiss, int length, std::string* out) {
     CRQX_RETURN_IF_ERROR(api::not_null(text, "a string"));
     if (length < 0) return Status::Error(HBLEN, "a string length must not be negative");
     int slot = series::slot_of_missing_code(ismiss);
-    if (slot == -2) return Status::Error(HBMISS, "missing code " + std::to_string(ismiss) + " is not HNMVAL, HNCVAL, HNDVAL or HNAVAL");
+    if (slot == -2)
+        return Status::Error(HBMISS, "missing code " + std::to_string(ismiss) +
+                                         " is not HNMVAL, HNCVAL, HNDVAL or HNAVAL");
     if (slot >= 0) {
         *out = kCodes[slot];
         return Status::OK();
@@ -63,17 +65,20 @@ Status cut_status(bool cut) {
 
 Status check_lengths(const int* inlenary, int64_t n) {
     for (int64_t i = 0; i < n; ++i)
-        if (inlenary[i] < 0) return Status::Error(HBLEN, "inlenary[" + std::to_string(i) + "] is negative");
+        if (inlenary[i] < 0)
+            return Status::Error(HBLEN, "inlenary[" + std::to_string(i) + "] is negative");
     return Status::OK();
 }
 
 Status check_buffers(char** strary, int64_t n) {
     for (int64_t i = 0; i < n; ++i)
-        if (strary[i] == nullptr) return Status::Error(HNULLP, "strary[" + std::to_string(i) + "] is a null pointer");
+        if (strary[i] == nullptr)
+            return Status::Error(HNULLP, "strary[" + std::to_string(i) + "] is a null pointer");
     return Status::OK();
 }
 
-Status get_one(int dbkey, const char* objnam, int* range, char* strval, int* ismiss, int inlen, int* outlen) {
+Status get_one(int dbkey, const char* objnam, int* range, char* strval, int* ismiss, int inlen,
+               int* outlen) {
     CRQX_RETURN_IF_ERROR(api::not_null(strval, "strval"));
     CRQX_RETURN_IF_ERROR(api::not_null(ismiss, "ismiss"));
     CRQX_RETURN_IF_ERROR(api::not_null(outlen, "outlen"));
@@ -92,7 +97,8 @@ Status get_one(int dbkey, const char* objnam, int* range, char* strval, int* ism
     return cut_status(cut);
 }
 
-Status write_one(int dbkey, const char* objnam, int* range, const char* strval, int ismiss, int length) {
+Status write_one(int dbkey, const char* objnam, int* range, const char* strval, int ismiss,
+                 int length) {
     std::string text;
     CRQX_RETURN_IF_ERROR(stored_text(strval, ismiss, length, &text));
     SeriesTarget t;
@@ -107,17 +113,19 @@ Status read_for_buffers(int dbkey, const char* objnam, int* range, char** strary
                         int* outlenary, std::vector<std::string>* texts) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
-    CRQX_RETURN_IF_ERROR(api::not_null(strary, "strary", inlenary, "inlenary", outlenary, "outlenary"));
+    CRQX_RETURN_IF_ERROR(
+        api::not_null(strary, "strary", inlenary, "inlenary", outlenary, "outlenary"));
     const int64_t n = t.span.count();
     CRQX_RETURN_IF_ERROR(check_buffers(strary, n));
     CRQX_RETURN_IF_ERROR(check_lengths(inlenary, n));
     return read_texts(t, texts);
 }
 
-Status get_series(int dbkey, const char* objnam, int* range, char** strary, int* misary, int* inlenary,
-                  int* outlenary) {
+Status get_series(int dbkey, const char* objnam, int* range, char** strary, int* misary,
+                  int* inlenary, int* outlenary) {
     std::vector<std::string> texts;
-    CRQX_RETURN_IF_ERROR(read_for_buffers(dbkey, objnam, range, strary, inlenary, outlenary, &texts));
+    CRQX_RETURN_IF_ERROR(
+        read_for_buffers(dbkey, objnam, range, strary, inlenary, outlenary, &texts));
     CRQX_RETURN_IF_ERROR(api::not_null(misary, "an array"));
     bool cut = false;
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -130,13 +138,15 @@ Status get_series(int dbkey, const char* objnam, int* range, char** strary, int*
     return cut_status(cut);
 }
 
-Status write_series(int dbkey, const char* objnam, int* range, char** strary, const int* misary, const int* lenary) {
+Status write_series(int dbkey, const char* objnam, int* range, char** strary, const int* misary,
+                    const int* lenary) {
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
     CRQX_RETURN_IF_ERROR(api::not_null(strary, "strary", misary, "misary", lenary, "lenary"));
     const int64_t n = t.span.count();
     std::vector<std::string> texts(static_cast<size_t>(n));
-    for (int64_t i = 0; i < n; ++i) CRQX_RETURN_IF_ERROR(stored_text(strary[i], misary[i], lenary[i], &texts[i]));
+    for (int64_t i = 0; i < n; ++i)
+        CRQX_RETURN_IF_ERROR(stored_text(strary[i], misary[i], lenary[i], &texts[i]));
     return series::write_span(*t.db, t.object, t.span, texts.data());
 }
 
@@ -153,9 +163,11 @@ Status lengths(int dbkey, const char* objnam, int* range, int* lenary, bool clas
     return Status::OK();
 }
 
-Status get_strings(int dbkey, const char* objnam, int* range, char** strary, int* inlenary, int* outlenary) {
+Status get_strings(int dbkey, const char* objnam, int* range, char** strary, int* inlenary,
+                   int* outlenary) {
     std::vector<std::string> texts;
-    CRQX_RETURN_IF_ERROR(read_for_buffers(dbkey, objnam, range, strary, inlenary, outlenary, &texts));
+    CRQX_RETURN_IF_ERROR(
+        read_for_buffers(dbkey, objnam, range, strary, inlenary, outlenary, &texts));
     bool cut = false;
     for (size_t i = 0; i < texts.size(); ++i) {
         put_text(strary[i], inlenary[i], texts[i], &cut);
@@ -183,23 +195,32 @@ Status find_string_object(int dbkey, const char* objnam, SeriesTarget* t) {
 
 extern "C" {
 
-void qzvgtstr(int* status, int dbkey, char* objnam, int* range, char* strval, int* ismiss, int inlen, int* outlen) {
-    set_status(status, run("qzvgtstr", [&] { return get_one(dbkey, objnam, range, strval, ismiss, inlen, outlen); }));
+void qzvgtstr(int* status, int dbkey, char* objnam, int* range, char* strval, int* ismiss,
+              int inlen, int* outlen) {
+    set_status(status, run("qzvgtstr", [&] {
+                   return get_one(dbkey, objnam, range, strval, ismiss, inlen, outlen);
+               }));
 }
 
-void qzvwstr(int* status, int dbkey, char* objnam, int* range, char* strval, int ismiss, int length) {
-    set_status(status, run("qzvwstr", [&] { return write_one(dbkey, objnam, range, strval, ismiss, length); }));
+void qzvwstr(int* status, int dbkey, char* objnam, int* range, char* strval, int ismiss,
+             int length) {
+    set_status(status, run("qzvwstr", [&] {
+                   return write_one(dbkey, objnam, range, strval, ismiss, length);
+               }));
 }
 
-void qzvgtsts(int* status, int dbkey, char* objnam, int* range, char** strary, int* misary, int* inlenary,
-              int* outlenary) {
+void qzvgtsts(int* status, int dbkey, char* objnam, int* range, char** strary, int* misary,
+              int* inlenary, int* outlenary) {
     set_status(status, run("qzvgtsts", [&] {
-        return get_series(dbkey, objnam, range, strary, misary, inlenary, outlenary);
-    }));
+                   return get_series(dbkey, objnam, range, strary, misary, inlenary, outlenary);
+               }));
 }
 
-void qzvwsts(int* status, int dbkey, char* objnam, int* range, char** strary, int* misary, int* lenary) {
-    set_status(status, run("qzvwsts", [&] { return write_series(dbkey, objnam, range, strary, misary, lenary); }));
+void qzvwsts(int* status, int dbkey, char* objnam, int* range, char** strary, int* misary,
+             int* lenary) {
+    set_status(status, run("qzvwsts", [&] {
+                   return write_series(dbkey, objnam, range, strary, misary, lenary);
+               }));
 }
 
 void qzvlsts(int* status, int dbkey, char* objnam, int* range, int* lenary) {
@@ -208,28 +229,32 @@ void qzvlsts(int* status, int dbkey, char* objnam, int* range, int* lenary) {
 
 void qzvssln(int* status, int dbkey, char* objnam, int length) {
     set_status(status, run("qzvssln", [&] {
-        if (length < 0) return Status::Error(HBNCHR, "a string length must not be negative");
-        SeriesTarget t;
-        CRQX_RETURN_IF_ERROR(find_string_object(dbkey, objnam, &t));
-        return objects::modify_object(*t.db, t.object.record.name, [&](store::ObjectRecord& r) {
-            r.numchr_hint = length;
-            return Status::OK();
-        });
-    }));
+                   if (length < 0)
+                       return Status::Error(HBNCHR, "a string length must not be negative");
+                   SeriesTarget t;
+                   CRQX_RETURN_IF_ERROR(find_string_object(dbkey, objnam, &t));
+                   return objects::modify_object(*t.db, t.object.record.name,
+                                                 [&](store::ObjectRecord& r) {
+                                                     r.numchr_hint = length;
+                                                     return Status::OK();
+                                                 });
+               }));
 }
 
 void qzvgsln(int* status, int dbkey, char* objnam, int* length) {
     set_status(status, run("qzvgsln", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(length, "length"));
-        SeriesTarget t;
-        CRQX_RETURN_IF_ERROR(find_string_object(dbkey, objnam, &t));
-        *length = t.object.record.numchr_hint;
-        return Status::OK();
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(length, "length"));
+                   SeriesTarget t;
+                   CRQX_RETURN_IF_ERROR(find_string_object(dbkey, objnam, &t));
+                   *length = t.object.record.numchr_hint;
+                   return Status::OK();
+               }));
 }
 
-int zavo_get_strings(int dbkey, char* objnam, int* range, char** strary, int* inlenary, int* outlenary) {
-    return run("zavo_get_strings", [&] { return get_strings(dbkey, objnam, range, strary, inlenary, outlenary); });
+int zavo_get_strings(int dbkey, char* objnam, int* range, char** strary, int* inlenary,
+                     int* outlenary) {
+    return run("zavo_get_strings",
+               [&] { return get_strings(dbkey, objnam, range, strary, inlenary, outlenary); });
 }
 
 int zavo_write_strings(int dbkey, char* objnam, int* range, char** strary) {

@@ -17,23 +17,26 @@ extern "C" {
 
 void qzvini(int* status) {
     set_status(status, guarded("qzvini", [] {
-        if (!session::start()) return api::fail("qzvini", HINITD, "the session is already running");
-        return static_cast<int>(HSUCC);
-    }));
+                   if (!session::start())
+                       return api::fail("qzvini", HINITD, "the session is already running");
+                   return static_cast<int>(HSUCC);
+               }));
 }
 
 void qzvfin(int* status) {
     set_status(status, guarded("qzvfin", [] {
-        if (!session::active()) return api::fail("qzvfin", HNINIT, "no session is running");
-        // The databases end with the session, posted first when post-on-close is set.
-        store::close_all(session::post_on_close());
-        session::end();
-        return static_cast<int>(HSUCC);
-    }));
+                   if (!session::active())
+                       return api::fail("qzvfin", HNINIT, "no session is running");
+                   // The databases end with the session, posted first when post-on-close is set.
+                   store::close_all(session::post_on_close());
+                   session::end();
+                   return static_cast<int>(HSUCC);
+               }));
 }
 
 void qzvver(int* status, float* ver) {
-    if (ver == nullptr) return set_status(status, api::fail("qzvver", HNULLP, "ver is a null pointer"));
+    if (ver == nullptr)
+        return set_status(status, api::fail("qzvver", HNULLP, "ver is a null pointer"));
     *ver = kVersion;
     set_status(status, HSUCC);
 }
@@ -53,18 +56,19 @@ void qzvlerr(int* status, int* len) {
 
 void qzvsopt(int* status, char* optnam, char* optval) {
     set_status(status, api::run("qzvsopt", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(optnam, "optnam", optval, "optval"));
-        return session::set_option(optnam, optval);
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(optnam, "optnam", optval, "optval"));
+                   return session::set_option(optnam, optval);
+               }));
 }
 
 void qzvspos(int* status, int flag) {
     set_status(status, api::run("qzvspos", [&] {
-        if (flag != HYES && flag != HNO)
-            return Status::Error(HBFLAG, "flag must be HYES (1) or HNO (0), not " + std::to_string(flag));
-        session::set_post_on_close(flag == HYES);
-        return Status::OK();
-    }));
+                   if (flag != HYES && flag != HNO)
+                       return Status::Error(
+                           HBFLAG, "flag must be HYES (1) or HNO (0), not " + std::to_string(flag));
+                   session::set_post_on_close(flag == HYES);
+                   return Status::OK();
+               }));
 }
 
 }  // extern "C"

@@ -39,7 +39,8 @@ Status not_null(const void* pointer, const char* name, Rest... rest) {
 }
 
 // Opens and registers a database with the session's options.
-inline Status open_database(const std::string& name, store::Mode mode, int* key, int connection = 0) {
+inline Status open_database(const std::string& name, store::Mode mode, int* key,
+                            int connection = 0) {
     return store::open_database(name, mode, session::store_options(), key, connection);
 }
 
@@ -63,7 +64,8 @@ inline Status text_out(char* buffer, size_t capacity, const std::string& text, c
 // The capacity that a length argument promises: `length` bytes plus the
 // terminator; HBLEN when negative.
 inline Status capacity_from_length(int length, size_t* capacity) {
-    if (length < 0) return Status::Error(HBLEN, "buffer length " + std::to_string(length) + " is negative");
+    if (length < 0)
+        return Status::Error(HBLEN, "buffer length " + std::to_string(length) + " is negative");
     *capacity = static_cast<size_t>(length) + 1;
     return Status::OK();
 }

@@ -16,7 +16,9 @@
 
 namespace {
 
-int unsupported(const char* function) { return crqx::api::fail(function, crqx::HNSUPP, "not supported yet"); }
+int unsupported(const char* function) {
+    return crqx::api::fail(function, crqx::HNSUPP, "not supported yet");
+}
 
 }  // namespace
 

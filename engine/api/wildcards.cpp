@@ -1,8 +1,8 @@
 // The wildcard search functions of the C interface.
+#include "objects/wildcards.h"
 #include "api/status_report.h"
 #include "crqx.h"
 #include "objects/dates.h"
-#include "objects/wildcards.h"
 
 using namespace crqx;
 using crqx::api::run;
@@ -18,7 +18,8 @@ std::string trimmed(const char* text) {
     return end == std::string::npos ? std::string() : s.substr(0, end + 1);
 }
 
-Status start(int dbkey, const char* pattern, int only_class, const std::string& from, objects::Search* search) {
+Status start(int dbkey, const char* pattern, int only_class, const std::string& from,
+             objects::Search* search) {
     CRQX_RETURN_IF_ERROR(api::not_null(pattern, "the pattern"));
     store::Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
@@ -38,23 +39,25 @@ extern "C" {
 
 void qzvinwc(int* status, int dbkey, char* wilnam) {
     set_status(status, run("qzvinwc", [&] {
-        objects::Search search;
-        CRQX_RETURN_IF_ERROR(start(dbkey, wilnam, 0, "", &search));
-        objects::set_classic_search(dbkey, std::move(search));
-        return Status::OK();
-    }));
+                   objects::Search search;
+                   CRQX_RETURN_IF_ERROR(start(dbkey, wilnam, 0, "", &search));
+                   objects::set_classic_search(dbkey, std::move(search));
+                   return Status::OK();
+               }));
 }
 
 void qzvnxwc(int* status, int dbkey, char* objnam, int* class_, int* type, int* freq) {
     set_status(status, run("qzvnxwc", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(objnam, "objnam", class_, "class_", type, "type", freq, "freq"));
-        objects::Search* search = nullptr;
-        CRQX_RETURN_IF_ERROR(objects::classic_search(dbkey, &search));
-        store::ObjectRecord r;
-        CRQX_RETURN_IF_ERROR(objects::peek_match(*search, &r));
-        *class_ = r.object_class, *type = r.type, *freq = r.frequency;
-        return deliver(*search, api::text_out(objnam, api::capacity_of(objnam), r.name, "the name"));
-    }));
+                   CRQX_RETURN_IF_ERROR(api::not_null(objnam, "objnam", class_, "class_", type,
+                                                      "type", freq, "freq"));
+                   objects::Search* search = nullptr;
+                   CRQX_RETURN_IF_ERROR(objects::classic_search(dbkey, &search));
+                   store::ObjectRecord r;
+                   CRQX_RETURN_IF_ERROR(objects::peek_match(*search, &r));
+                   *class_ = r.object_class, *type = r.type, *freq = r.frequency;
+                   return deliver(*search, api::text_out(objnam, api::capacity_of(objnam), r.name,
+                                                         "the name"));
+               }));
 }
 
 int zavo_init_wildcard(int dbkey, int* wildkey, char* wildname, int wildonly, char* wildstart) {
@@ -68,11 +71,12 @@ int zavo_init_wildcard(int dbkey, int* wildkey, char* wildname, int wildonly, ch
     });
 }
 
-int zavo_get_next_wildcard(int wildkey, char* objname, int* obj_class, int* type, int* freq, int* start_index,
-                           int* end_index, int inlen, int* outlen) {
+int zavo_get_next_wildcard(int wildkey, char* objname, int* obj_class, int* type, int* freq,
+                           int* start_index, int* end_index, int inlen, int* outlen) {
     return run("zavo_get_next_wildcard", [&] {
-        CRQX_RETURN_IF_ERROR(api::not_null(objname, "objname", obj_class, "obj_class", type, "type", freq, "freq",
-                                           start_index, "start_index", end_index, "end_index", outlen, "outlen"));
+        CRQX_RETURN_IF_ERROR(api::not_null(objname, "objname", obj_class, "obj_class", type, "type",
+                                           freq, "freq", start_index, "start_index", end_index,
+                                           "end_index", outlen, "outlen"));
         objects::Search* search = nullptr;
         CRQX_RETURN_IF_ERROR(objects::find_search(wildkey, &search));
         size_t capacity = 0;

@@ -24,12 +24,16 @@ double double_of(int64_t bits) {
     return value;
 }
 
-bool is_missing_int(int v) { return v == missing::kIntNC || v == missing::kIntND || v == missing::kIntNA; }
+bool is_missing_int(int v) {
+    return v == missing::kIntNC || v == missing::kIntND || v == missing::kIntNA;
+}
 
 // Dates carry a frequency code, which never collides with a kind's code.
 Status check_date_frequency(int frequency) {
-    if (frequency >= HDAILY && calendar::describe_frequency(frequency).has_value()) return Status::OK();
-    return Status::Error(HBFREQ, "frequency " + std::to_string(frequency) + " is not valid for a date");
+    if (frequency >= HDAILY && calendar::describe_frequency(frequency).has_value())
+        return Status::OK();
+    return Status::Error(HBFREQ,
+                         "frequency " + std::to_string(frequency) + " is not valid for a date");
 }
 
 Status prepare_value(store::Database& db, AttributeRecord* value) {
@@ -126,8 +130,8 @@ Status check_attribute_name(store::Database& db, const std::string& name) {
 
 Status require_kind(const AttributeRecord& record, int type) {
     if (record.type == type) return Status::OK();
-    return Status::Error(HBATYP, "attribute '" + record.name + "' is " + kind_name(record.type) + ", not " +
-                                     kind_name(type));
+    return Status::Error(HBATYP, "attribute '" + record.name + "' is " + kind_name(record.type) +
+                                     ", not " + kind_name(type));
 }
 
 Status set_attribute(store::Database& db, const std::string& object, AttributeRecord value) {
@@ -136,8 +140,10 @@ Status set_attribute(store::Database& db, const std::string& object, AttributeRe
     return objects::modify_object(db, object, [&](store::ObjectRecord& owner) {
         AttributeRecord existing;
         Status found = db.store->find_attribute(owner.name, value.name, &existing);
-        if (found.ok()) CRQX_RETURN_IF_ERROR(require_kind(existing, value.type));
-        else if (found.code() != HBATTR) return found;
+        if (found.ok())
+            CRQX_RETURN_IF_ERROR(require_kind(existing, value.type));
+        else if (found.code() != HBATTR)
+            return found;
         return db.store->write_attribute(owner.name, value);
     });
 }

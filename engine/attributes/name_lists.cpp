@@ -21,7 +21,8 @@ Status parse_name_list(const std::string& text, bool extra_dots, std::vector<std
     size_t start = 0;
     while (true) {
         size_t comma = text.find(',', start);
-        std::string name = trim_blanks(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        std::string name = trim_blanks(
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         Status s = objects::check_name(name, extra_dots);
         if (!s.ok()) return Status::Error(s.code(), "in the name list: " + s.message());
         if (seen.insert(store::name_key(name)).second) names->push_back(name);

@@ -21,7 +21,8 @@ constexpr int32_t kIndexNC = missing::kIntNC;
 constexpr int32_t kIndexND = missing::kIntND;
 constexpr int32_t kIndexNA = missing::kIntNA;
 constexpr int32_t kFirstUsableIndex = INT32_MIN + 3;
-static_assert(kIndexNC < kFirstUsableIndex && kIndexND < kFirstUsableIndex && kIndexNA < kFirstUsableIndex,
+static_assert(kIndexNC < kFirstUsableIndex && kIndexND < kFirstUsableIndex &&
+                  kIndexNA < kFirstUsableIndex,
               "missing indexes must lie below every date");
 
 constexpr int64_t kIntradayEpochDay = days_from_civil(2036, 1, 1);
@@ -47,8 +48,8 @@ std::optional<int64_t> locate_ms(const Frequency& f, int64_t ms, Relate relate);
 // The indexes of a frequency that are dates: periods wholly within the years
 // 1..9999 and, for intraday frequencies, within the usable 32-bit range.
 struct IndexSpan {
-  int64_t first;
-  int64_t last;
+    int64_t first;
+    int64_t last;
 };
 IndexSpan valid_span(const Frequency& f);
 bool in_span(const Frequency& f, int64_t index);
@@ -57,16 +58,18 @@ Status check_index(const Frequency& f, int32_t index);  // OK or HBDATE
 // Fiscal years end with `end_month`; `label` picks the calendar year that
 // names them (first, last, or automatic: first for years ending January to May).
 struct Fiscal {
-  int end_month = HDEC;
-  int label = HFYLST;
+    int end_month = HDEC;
+    int label = HFYLST;
 };
 constexpr Fiscal kCalendarYear{};
 Status check_fiscal(const Fiscal& fiscal);  // OK, HBFMON or HBFLAB
 
 // Every function below fails with a Status naming the value at fault and
 // leaves its outputs alone then; a case frequency has no years (HBFREQ).
-Status index_to_year_period(const Frequency& f, int32_t index, const Fiscal& fiscal, int& year, int& period);
-Status year_period_to_index(const Frequency& f, int year, int period, const Fiscal& fiscal, int32_t& index);
+Status index_to_year_period(const Frequency& f, int32_t index, const Fiscal& fiscal, int& year,
+                            int& period);
+Status year_period_to_index(const Frequency& f, int year, int period, const Fiscal& fiscal,
+                            int32_t& index);
 Status periods_in_year(const Frequency& f, int year, int& count);
 Status periods_in_month(const Frequency& f, int year, int month, int& count);
 // Periods in one day: per day for intraday frequencies, 1 for the daily
@@ -76,7 +79,8 @@ Status periods_per_day(const Frequency& f, int& count);
 // A located period as a 32-bit date; HBDATE when it is none: `point` (the
 // day or instant asked for) lies between periods, or the period lies
 // outside the frequency's span.
-Status to_date_index(const Frequency& f, std::optional<int64_t> index, const char* point, int32_t& out);
+Status to_date_index(const Frequency& f, std::optional<int64_t> index, const char* point,
+                     int32_t& out);
 
 }  // namespace crqx::calendar
 

@@ -16,24 +16,25 @@ namespace crqx::calendar {
 // "frequency 7" or, for a valid code, its name: "MONTHLY".
 std::string frequency_label(int code);
 
-Status bad_frequency(int code);                                   // HBFREQ
-Status no_calendar(const Frequency& f);                           // HBFREQ: case frequencies
-Status not_a_date(const Frequency& f, int64_t index);             // HBDATE
-Status no_period_holds(const Frequency& f, const std::string& point);   // HBDATE
-Status bad_year(int64_t year);                                    // HBYEAR
-Status bad_month(int64_t month);                                  // HBMONT
-Status bad_day(int year, int month, int day);                     // HBDAY
-Status bad_time(int hour, int minute, int second, int millisecond);  // HBTIME
-Status bad_period(const Frequency& f, int64_t year, int64_t period);  // HBPER
-Status count_too_large(int64_t count);                            // HBPER
-Status bad_relate(int relate);                                    // HBREL
-Status bad_select(int select);                                    // HBSEL
-Status bad_fiscal_month(int end_month);                           // HBFMON
-Status bad_fiscal_label(int label);                               // HBFLAB
-Status bad_century(int century);                                  // HBYEAR
-Status not_a_literal(const Frequency& f, std::string_view text);  // HBDATE
-Status bad_picture(std::string_view image, const std::string& why);  // HBADVAL
-Status not_in_picture(std::string_view text, std::string_view image, const std::string& why);  // HBDATE
+Status bad_frequency(int code);                                        // HBFREQ
+Status no_calendar(const Frequency& f);                                // HBFREQ: case frequencies
+Status not_a_date(const Frequency& f, int64_t index);                  // HBDATE
+Status no_period_holds(const Frequency& f, const std::string& point);  // HBDATE
+Status bad_year(int64_t year);                                         // HBYEAR
+Status bad_month(int64_t month);                                       // HBMONT
+Status bad_day(int year, int month, int day);                          // HBDAY
+Status bad_time(int hour, int minute, int second, int millisecond);    // HBTIME
+Status bad_period(const Frequency& f, int64_t year, int64_t period);   // HBPER
+Status count_too_large(int64_t count);                                 // HBPER
+Status bad_relate(int relate);                                         // HBREL
+Status bad_select(int select);                                         // HBSEL
+Status bad_fiscal_month(int end_month);                                // HBFMON
+Status bad_fiscal_label(int label);                                    // HBFLAB
+Status bad_century(int century);                                       // HBYEAR
+Status not_a_literal(const Frequency& f, std::string_view text);       // HBDATE
+Status bad_picture(std::string_view image, const std::string& why);    // HBADVAL
+Status not_in_picture(std::string_view text, std::string_view image,
+                      const std::string& why);  // HBDATE
 
 }  // namespace crqx::calendar
 

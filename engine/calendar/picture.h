@@ -22,25 +22,41 @@
 namespace crqx::calendar {
 
 enum class Field {
-  Year4, Year2, Month2, Month, MonthName, MonthAbbr, Day2, Day, WeekdayName, WeekdayAbbr,
-  Period3, Period2, Period, Hour, Minute, Second, Millisecond, Text,
+    Year4,
+    Year2,
+    Month2,
+    Month,
+    MonthName,
+    MonthAbbr,
+    Day2,
+    Day,
+    WeekdayName,
+    WeekdayAbbr,
+    Period3,
+    Period2,
+    Period,
+    Hour,
+    Minute,
+    Second,
+    Millisecond,
+    Text,
 };
 enum class LetterCase { Upper, Title, Lower };
 
 struct PictureToken {
-  Field field;
-  LetterCase letters = LetterCase::Upper;
-  std::string text;  // Field::Text only
+    Field field;
+    LetterCase letters = LetterCase::Upper;
+    std::string text;  // Field::Text only
 };
 
 // OK, or HBADVAL naming the picture and what is wrong with it.
 Status compile_picture(std::string_view image, std::vector<PictureToken>& tokens);
 
-Status format_picture(const Frequency& f, int32_t index, std::string_view image, const Fiscal& fiscal,
-                      std::string& text);
+Status format_picture(const Frequency& f, int32_t index, std::string_view image,
+                      const Fiscal& fiscal, std::string& text);
 // HBDATE naming the text and the picture when the text does not follow it.
-Status scan_picture(const Frequency& f, std::string_view text, std::string_view image, const Fiscal& fiscal,
-                    int century, int current_year, int32_t& index);
+Status scan_picture(const Frequency& f, std::string_view text, std::string_view image,
+                    const Fiscal& fiscal, int century, int current_year, int32_t& index);
 
 }  // namespace crqx::calendar
 

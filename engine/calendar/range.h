@@ -10,9 +10,9 @@
 namespace crqx::calendar {
 
 struct IndexRange {
-  int32_t first = 0;
-  int32_t last = 0;
-  int numobs() const { return static_cast<int>(int64_t{last} - first + 1); }
+    int32_t first = 0;
+    int32_t last = 0;
+    int numobs() const { return static_cast<int>(int64_t{last} - first + 1); }
 };
 
 // From its first and last index: HBSRNG or HBERNG for an end that is no
@@ -21,14 +21,15 @@ Status range_of_indexes(const Frequency& f, int64_t first, int64_t last, IndexRa
 
 // From the year/period of its ends (in fiscal years); a case frequency
 // takes the periods as its case numbers. A bad end gives HBSRNG or HBERNG.
-Status range_of_periods(const Frequency& f, int start_year, int start_period, int end_year, int end_period,
-                        const Fiscal& fiscal, IndexRange& out);
+Status range_of_periods(const Frequency& f, int start_year, int start_period, int end_year,
+                        int end_period, const Fiscal& fiscal, IndexRange& out);
 
 // `numobs` periods starting at `anchor`, or ending there: HBSRNG/HBERNG
 // when the anchor is no date, HBNRNG for a count below 1 or one that runs
 // out of the frequency's span.
 enum class Anchor { Start, End };
-Status range_of_count(const Frequency& f, int32_t anchor, Anchor which, int numobs, IndexRange& out);
+Status range_of_count(const Frequency& f, int32_t anchor, Anchor which, int numobs,
+                      IndexRange& out);
 
 }  // namespace crqx::calendar
 

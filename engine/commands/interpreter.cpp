@@ -70,12 +70,14 @@ Status words_of(const std::string& line, std::vector<std::string>* words) {
         std::string w;
         if (line[i] == '"') {
             size_t close = line.find('"', i + 1);
-            if (close == std::string::npos) return Status::Error(HFRMSYNTAXERR, "unterminated string");
+            if (close == std::string::npos)
+                return Status::Error(HFRMSYNTAXERR, "unterminated string");
             words->push_back(line.substr(i + 1, close - i - 1));
             i = close + 1;
             continue;
         }
-        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) w += line[i++];
+        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i])))
+            w += line[i++];
         words->push_back(w);
     }
     return Status::OK();
@@ -117,7 +119,9 @@ std::string frequency_text(int code) {
 std::string date_text(int frequency, double index) {
     auto f = calendar::describe_frequency(frequency);
     std::string text;
-    if (!f || !calendar::format_literal(*f, static_cast<int32_t>(index), calendar::kCalendarYear, text).ok())
+    if (!f ||
+        !calendar::format_literal(*f, static_cast<int32_t>(index), calendar::kCalendarYear, text)
+             .ok())
         return std::to_string(static_cast<long long>(index));
     return text;
 }
@@ -135,7 +139,8 @@ std::string value_text(const language::ValueType& t, const language::Column& c, 
     if (v == language::kND) return "ND";
     if (v == language::kNA) return "NA";
     if (t.type == language::Type::Boolean) return v != 0 ? "TRUE" : "FALSE";
-    if (t.type == language::Type::Date && t.date_frequency != 0) return date_text(t.date_frequency, v);
+    if (t.type == language::Type::Date && t.date_frequency != 0)
+        return date_text(t.date_frequency, v);
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, t.type == language::Type::Numeric ? "%.7g" : "%.15g", v);
     return buffer;
@@ -143,7 +148,8 @@ std::string value_text(const language::ValueType& t, const language::Column& c, 
 
 // The span a series of `frequency` is shown or stored over: the current
 // range when it is of that frequency, else `data`.
-Status span_for(int frequency, const std::optional<language::Span>& data, std::optional<language::Span>* out) {
+Status span_for(int frequency, const std::optional<language::Span>& data,
+                std::optional<language::Span>* out) {
     State& s = state();
     *out = data;
     if (s.from.empty() || s.frequency != frequency) return Status::OK();
@@ -175,7 +181,8 @@ Status do_print(const std::string& expression) {
         return Status::OK();
     }
     if (span->count() > kMaxPrinted)
-        return Status::Error(HBNRNG, "PRINT shows at most " + std::to_string(kMaxPrinted) + " observations (set a RANGE)");
+        return Status::Error(HBNRNG, "PRINT shows at most " + std::to_string(kMaxPrinted) +
+                                         " observations (set a RANGE)");
     CRQX_RETURN_IF_ERROR(language::evaluate(*plan, catalog, *span, &values));
     for (int64_t i = 0; i < span->count(); ++i)
         print(date_text(plan->frequency, static_cast<double>(span->first + i)) + "  " +
@@ -195,8 +202,11 @@ Status do_assign(const std::string& name, const std::string& expression) {
 Status value_type_of(const std::vector<std::string>& w, size_t at, int* type) {
     *type = HNUMRC;
     if (w.size() <= at) return Status::OK();
-    static const std::pair<const char*, int> kTypes[] = {{"NUMERIC", HNUMRC}, {"PRECISION", HPRECN},
-                                                         {"BOOLEAN", HBOOLN}, {"STRING", HSTRNG}, {"DATE", HDATE}};
+    static const std::pair<const char*, int> kTypes[] = {{"NUMERIC", HNUMRC},
+                                                         {"PRECISION", HPRECN},
+                                                         {"BOOLEAN", HBOOLN},
+                                                         {"STRING", HSTRNG},
+                                                         {"DATE", HDATE}};
     for (const auto& [name, code] : kTypes)
         if (upper(w[at]) == name) return *type = code, Status::OK();
     return Status::Error(HBTYPE, "unknown type " + w[at]);
@@ -207,7 +217,8 @@ Status do_show(const std::string& name) {
     CRQX_RETURN_IF_ERROR(current_database(&db));
     store::ObjectRecord r;
     CRQX_RETURN_IF_ERROR(objects::find_object(*db, name, &r));
-    static const char* const kClasses[] = {"?", "SERIES", "SCALAR", "FORMULA", "?", "GLOBAL NAME", "GLOBAL FORMULA"};
+    static const char* const kClasses[] = {"?", "SERIES",      "SCALAR",        "FORMULA",
+                                           "?", "GLOBAL NAME", "GLOBAL FORMULA"};
     std::string klass = r.object_class >= 1 && r.object_class <= 6 ? kClasses[r.object_class] : "?";
     std::string source;
     if (formulas::is_formula_class(r.object_class)) {
@@ -215,10 +226,12 @@ Status do_show(const std::string& name) {
         formulas::describe(*db, &r);
     }
     language::ValueType t;
-    std::string type = language::type_of_code(r.type, &t) ? upper(language::type_name(t.type)) : "UNDEFINED";
+    std::string type =
+        language::type_of_code(r.type, &t) ? upper(language::type_name(t.type)) : "UNDEFINED";
     std::string line = r.name + ": " + klass + ", " + type + ", " + frequency_text(r.frequency);
     if (r.first_index && r.last_index)
-        line += ", " + date_text(r.frequency, *r.first_index) + " to " + date_text(r.frequency, *r.last_index);
+        line += ", " + date_text(r.frequency, *r.first_index) + " to " +
+                date_text(r.frequency, *r.last_index);
     print(line);
     if (!r.description.empty()) print("  description: " + r.description);
     if (!source.empty()) print("  formula: " + source);
@@ -237,13 +250,16 @@ Status do_list(const std::string& pattern) {
 }
 
 Status do_open(const std::vector<std::string>& w) {
-    if (w.size() < 2 || w.size() > 3) return usage("OPEN file [READ|UPDATE|CREATE|OVERWRITE|SHARED|WRITE]");
+    if (w.size() < 2 || w.size() > 3)
+        return usage("OPEN file [READ|UPDATE|CREATE|OVERWRITE|SHARED|WRITE]");
     static const std::pair<const char*, store::Mode> kModes[] = {
-        {"READ", store::Mode::Read},       {"UPDATE", store::Mode::Update}, {"CREATE", store::Mode::Create},
-        {"OVERWRITE", store::Mode::Overwrite}, {"SHARED", store::Mode::Shared}, {"WRITE", store::Mode::Write}};
+        {"READ", store::Mode::Read},     {"UPDATE", store::Mode::Update},
+        {"CREATE", store::Mode::Create}, {"OVERWRITE", store::Mode::Overwrite},
+        {"SHARED", store::Mode::Shared}, {"WRITE", store::Mode::Write}};
     store::Mode mode = store::Mode::Update;
     if (w.size() == 3) {
-        auto m = std::find_if(std::begin(kModes), std::end(kModes), [&](const auto& e) { return upper(w[2]) == e.first; });
+        auto m = std::find_if(std::begin(kModes), std::end(kModes),
+                              [&](const auto& e) { return upper(w[2]) == e.first; });
         if (m == std::end(kModes)) return Status::Error(HBMODE, "unknown access mode " + w[2]);
         mode = m->second;
     }
@@ -288,14 +304,16 @@ Status do_range(const std::vector<std::string>& w) {
 }
 
 Status do_create(const std::vector<std::string>& w, int object_class) {
-    if (w.size() < 2 || w.size() > 3) return usage(std::string(object_class == HSERIE ? "SERIES" : "SCALAR") + " name [type]");
+    if (w.size() < 2 || w.size() > 3)
+        return usage(std::string(object_class == HSERIE ? "SERIES" : "SCALAR") + " name [type]");
     Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(current_database(&db));
     objects::NewObject wanted;
     wanted.object_class = object_class;
     CRQX_RETURN_IF_ERROR(value_type_of(w, 2, &wanted.type));
     if (object_class == HSERIE) {
-        if (state().frequency == 0) return Status::Error(HBFREQ, "set a FREQUENCY before creating a series");
+        if (state().frequency == 0)
+            return Status::Error(HBFREQ, "set a FREQUENCY before creating a series");
         wanted.frequency = state().frequency;
     }
     return objects::create_object(*db, w[1], wanted);
@@ -342,7 +360,8 @@ Status run_line(const std::string& line) {
     if (verb == "FREQUENCY") {
         if (w.size() != 2) return usage("FREQUENCY name");
         int code = 0;
-        if (!calendar::parse_frequency(upper(w[1]), code).ok()) return Status::Error(HBFREQ, "unknown frequency " + w[1]);
+        if (!calendar::parse_frequency(upper(w[1]), code).ok())
+            return Status::Error(HBFREQ, "unknown frequency " + w[1]);
         if (code != s.frequency) s.from.clear(), s.to.clear();
         s.frequency = code;
         return Status::OK();
@@ -358,7 +377,8 @@ Status run_line(const std::string& line) {
         std::string text = trimmed(line.substr(at + 1));
         store::ObjectRecord r;
         Status found = objects::find_object(*db, name, &r);
-        if (found.ok() && formulas::is_formula_class(r.object_class)) return formulas::define(*db, name, 0, text, false);
+        if (found.ok() && formulas::is_formula_class(r.object_class))
+            return formulas::define(*db, name, 0, text, false);
         return formulas::define(*db, name, HFRMLA, text, true);
     }
     if (verb == "PRINT" || verb == "EVAL") {
@@ -368,7 +388,8 @@ Status run_line(const std::string& line) {
     if (verb == "COPY" || verb == "RENAME") {
         if (w.size() != 3) return usage(verb + " from to");
         CRQX_RETURN_IF_ERROR(current_database(&db));
-        return verb == "COPY" ? objects::copy_object(*db, *db, w[1], w[2]) : objects::rename_object(*db, w[1], w[2]);
+        return verb == "COPY" ? objects::copy_object(*db, *db, w[1], w[2])
+                              : objects::rename_object(*db, w[1], w[2]);
     }
     if (verb == "DELETE") {
         if (w.size() != 2) return usage("DELETE name");
@@ -393,7 +414,8 @@ Status run_line(const std::string& line) {
     }
     if (verb == "INPUT") {
         if (w.size() != 2) return usage("INPUT name");
-        if (s.input.empty()) return Status::Error(HNOOBJ, "no input line left (give input with qzvsinp)");
+        if (s.input.empty())
+            return Status::Error(HNOOBJ, "no input line left (give input with qzvsinp)");
         std::string text = s.input.front();
         std::string quoted = "\"";
         for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -431,7 +453,8 @@ Status run(const std::string& text, int database) {
         size_t comment = line.find("--");
         if (comment != std::string::npos && line.find('"') > comment) line.resize(comment);
         Status st = run_line(line);
-        if (!st.ok()) return Status::Error(st.code(), "line " + std::to_string(number) + ": " + st.message());
+        if (!st.ok())
+            return Status::Error(st.code(), "line " + std::to_string(number) + ": " + st.message());
     }
     return Status::OK();
 }
@@ -460,7 +483,8 @@ Status take_output(size_t capacity, std::string* piece) {
     size_t n = std::min(capacity, out.size());
     // Back up to the start of a UTF-8 character.
     while (n > 0 && n < out.size() && (static_cast<unsigned char>(out[n]) & 0xC0) == 0x80) --n;
-    if (n == 0) return Status::Error(HBLEN, "the buffer is too small for the next character of the output");
+    if (n == 0)
+        return Status::Error(HBLEN, "the buffer is too small for the next character of the output");
     *piece = out.substr(0, n);
     out.erase(0, n);
     return Status::OK();

@@ -36,7 +36,8 @@ std::string trimmed(const std::string& text) {
 bool same_letters(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -89,8 +90,9 @@ Status parse_service(const std::string& service, std::string* default_database) 
 Status parse_served_name(const std::string& svname, std::string* path) {
     std::string name = trimmed(svname);
     if (!has_local_prefix(name))
-        return Status::Error(HBSRVR, "served name " + quoted(name) +
-                                         " is not of the form 'LOCAL:<path>': this engine has no network server");
+        return Status::Error(
+            HBSRVR, "served name " + quoted(name) +
+                        " is not of the form 'LOCAL:<path>': this engine has no network server");
     *path = name.substr(std::string(kLocalPrefix).size());
     return Status::OK();
 }
@@ -99,9 +101,10 @@ Status open_connection(const std::string& service, const std::string& hostname, 
     Connection c;
     CRQX_RETURN_IF_ERROR(parse_service(service, &c.default_database));
     if (!is_this_machine(hostname))
-        return Status::Error(HNETCN, "host " + quoted(trimmed(hostname)) +
-                                         " cannot be reached: this engine has no network server, only the "
-                                         "local service on 'localhost'");
+        return Status::Error(HNETCN,
+                             "host " + quoted(trimmed(hostname)) +
+                                 " cannot be reached: this engine has no network server, only the "
+                                 "local service on 'localhost'");
     c.key = ++connections().last_key;
     *key = c.key;
     connections().open.emplace(c.key, std::move(c));

@@ -25,9 +25,15 @@ constexpr double kDoubleND = -0x1.ffffffffffffep+1023;
 constexpr double kDoubleNA = -0x1.ffffffffffffdp+1023;
 
 // Strings start with DEL, which no text a user stores begins with in practice.
-constexpr char kStringNC[] = "\x7f" "NC";
-constexpr char kStringND[] = "\x7f" "ND";
-constexpr char kStringNA[] = "\x7f" "NA";
+constexpr char kStringNC[] =
+    "\x7f"
+    "NC";
+constexpr char kStringND[] =
+    "\x7f"
+    "ND";
+constexpr char kStringNA[] =
+    "\x7f"
+    "NA";
 
 }  // namespace missing
 }  // namespace crqx

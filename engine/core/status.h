@@ -27,10 +27,10 @@ private:
 };
 
 // Returns from the enclosing function when `expr` is not OK.
-#define CRQX_RETURN_IF_ERROR(expr)           \
-    do {                                     \
-        ::crqx::Status _st = (expr);         \
-        if (!_st.ok()) return _st;           \
+#define CRQX_RETURN_IF_ERROR(expr)   \
+    do {                             \
+        ::crqx::Status _st = (expr); \
+        if (!_st.ok()) return _st;   \
     } while (0)
 
 }  // namespace crqx

@@ -44,12 +44,14 @@ Status symbol_of(Database& db, const ObjectRecord& r, Symbol* out) {
     if (r.object_class != HSERIE && r.object_class != HSCALA)
         return Status::Error(HBCLAS, "object '" + r.name + "' holds no values");
     if (!language::type_of_code(r.type, &out->type))
-        return Status::Error(HBTYPE, "object '" + r.name + "' holds no values an expression can use");
+        return Status::Error(HBTYPE,
+                             "object '" + r.name + "' holds no values an expression can use");
     out->kind = Symbol::Kind::Stored;
     out->series = r.object_class == HSERIE;
     out->frequency = r.frequency;
     out->observed = r.observed;
-    if (out->series && r.first_index && r.last_index) out->data = language::Span{*r.first_index, *r.last_index};
+    if (out->series && r.first_index && r.last_index)
+        out->data = language::Span{*r.first_index, *r.last_index};
     return Status::OK();
 }
 
@@ -66,7 +68,8 @@ T narrow(double v) {
     } else if constexpr (std::is_same<T, int32_t>::value) {
         int slot = series::missing_slot(v);
         if (slot >= 0) return series::Missing<int32_t>::codes[slot];
-        if (!(v >= -2147483645.0 && v <= 2147483647.0)) return series::Missing<int32_t>::codes[series::kSlotNC];
+        if (!(v >= -2147483645.0 && v <= 2147483647.0))
+            return series::Missing<int32_t>::codes[series::kSlotNC];
         return static_cast<int32_t>(v);
     } else {
         return series::convert_value<double, T>(v);
@@ -85,13 +88,16 @@ void copy_out(const Column& values, size_t n, T* out) {
 }
 
 // A span of date indexes: first/last observations must be 32-bit dates.
-bool fits_index(int64_t v) { return v >= calendar::kFirstUsableIndex && v <= std::numeric_limits<int32_t>::max(); }
+bool fits_index(int64_t v) {
+    return v >= calendar::kFirstUsableIndex && v <= std::numeric_limits<int32_t>::max();
+}
 
 }  // namespace
 
 bool is_formula_class(int object_class) { return object_class == HFRMLA || object_class == HGLFOR; }
 
-Status SessionCatalog::lookup(const std::string& qualifier, const std::string& name, int home, Symbol* out) {
+Status SessionCatalog::lookup(const std::string& qualifier, const std::string& name, int home,
+                              Symbol* out) {
     std::vector<int> keys = store::open_keys();
     // The home database first, the others in the order they were opened.
     auto at_home = std::find(keys.begin(), keys.end(), home);
@@ -110,7 +116,9 @@ Status SessionCatalog::lookup(const std::string& qualifier, const std::string& n
         if (s.code() != HNOOBJ) return s;
     }
     if (!database_found) return Status::Error(HNOOBJ, "no open database is named " + qualifier);
-    return Status::Error(HNOOBJ, "no object '" + (qualifier.empty() ? name : qualifier + ":" + name) + "' in the open databases");
+    return Status::Error(HNOOBJ, "no object '" +
+                                     (qualifier.empty() ? name : qualifier + ":" + name) +
+                                     "' in the open databases");
 }
 
 Status SessionCatalog::read(const Symbol& symbol, language::Span span, Column* out) {
@@ -147,9 +155,11 @@ Status SessionCatalog::read(const Symbol& symbol, language::Span span, Column* o
 Status find_global(int home, const std::string& name, Database** db, ObjectRecord* record) {
     for (int key : store::open_keys()) {
         if (key == home || !store::find_database(key, db).ok()) continue;
-        if (objects::find_object(**db, name, record).ok() && record->object_class == HGLFOR) return Status::OK();
+        if (objects::find_object(**db, name, record).ok() && record->object_class == HGLFOR)
+            return Status::OK();
     }
-    return Status::Error(HNOOBJ, "no object '" + name + "' and no global formula of that name in the open databases");
+    return Status::Error(HNOOBJ, "no object '" + name +
+                                     "' and no global formula of that name in the open databases");
 }
 
 Status read_source(Database& db, const std::string& name, std::string* source) {
@@ -160,7 +170,8 @@ Status read_source(Database& db, const std::string& name, std::string* source) {
     return Status::OK();
 }
 
-Status define(Database& db, const std::string& name, int object_class, const std::string& source, bool create) {
+Status define(Database& db, const std::string& name, int object_class, const std::string& source,
+              bool create) {
     CRQX_RETURN_IF_ERROR(objects::check_object_name(db, name));
     std::unique_ptr<language::Node> tree;
     CRQX_RETURN_IF_ERROR(language::parse(source, &tree));
@@ -171,7 +182,8 @@ Status define(Database& db, const std::string& name, int object_class, const std
     shape.frequency = HUNDFX;
     SessionCatalog catalog;
     std::unique_ptr<language::Plan> plan;
-    if (language::check(*tree, catalog, db.key, {std::to_string(db.key) + ":" + upper(name)}, &plan).ok()) {
+    if (language::check(*tree, catalog, db.key, {std::to_string(db.key) + ":" + upper(name)}, &plan)
+            .ok()) {
         shape.type = language::type_code(plan->type);
         shape.frequency = plan->series ? plan->frequency : HUNDFX;
     }
@@ -196,11 +208,14 @@ Status define(Database& db, const std::string& name, int object_class, const std
     });
 }
 
-Status compile(Database& db, const ObjectRecord& record, SessionCatalog& catalog, std::unique_ptr<language::Plan>* plan) {
+Status compile(Database& db, const ObjectRecord& record, SessionCatalog& catalog,
+               std::unique_ptr<language::Plan>* plan) {
     std::string source;
     CRQX_RETURN_IF_ERROR(read_source(db, record.name, &source));
-    if (source.empty()) return Status::Error(HFRMSYNTAXERR, "formula '" + record.name + "' has no text yet");
-    Status s = language::compile(source, catalog, db.key, {std::to_string(db.key) + ":" + upper(record.name)}, plan);
+    if (source.empty())
+        return Status::Error(HFRMSYNTAXERR, "formula '" + record.name + "' has no text yet");
+    Status s = language::compile(source, catalog, db.key,
+                                 {std::to_string(db.key) + ":" + upper(record.name)}, plan);
     if (s.ok() || s.message().rfind("in formula", 0) == 0) return s;
     return Status::Error(s.code(), "in formula '" + record.name + "': " + s.message());
 }
@@ -220,7 +235,8 @@ Status as_valued(Database& db, series::ValuedObject* object) {
         r.last_index = static_cast<int32_t>(plan->data->last);
     }
     auto kind = series::kind_of_type(r.type);
-    if (!kind) return Status::Error(HBTYPE, "formula '" + r.name + "' gives no values of a value kind");
+    if (!kind)
+        return Status::Error(HBTYPE, "formula '" + r.name + "' gives no values of a value kind");
     object->kind = *kind;
     return Status::OK();
 }
@@ -253,7 +269,8 @@ Status read_span(Database& db, const series::ValuedObject& object, series::Span 
 template Status read_span<float>(Database&, const series::ValuedObject&, series::Span, float*);
 template Status read_span<double>(Database&, const series::ValuedObject&, series::Span, double*);
 template Status read_span<int32_t>(Database&, const series::ValuedObject&, series::Span, int32_t*);
-template Status read_span<std::string>(Database&, const series::ValuedObject&, series::Span, std::string*);
+template Status read_span<std::string>(Database&, const series::ValuedObject&, series::Span,
+                                       std::string*);
 
 }  // namespace formulas
 }  // namespace crqx
@@ -262,16 +279,19 @@ namespace crqx {
 namespace formulas {
 namespace {
 
-Status bound_index(const calendar::Frequency& f, const std::string& literal, int code, int64_t* out) {
+Status bound_index(const calendar::Frequency& f, const std::string& literal, int code,
+                   int64_t* out) {
     int32_t index = 0;
     if (!calendar::parse_literal(f, literal, calendar::kCalendarYear, 0, 2000, index).ok())
-        return Status::Error(code, "'" + literal + "' is no date of the result's frequency " + calendar::frequency_name(f.code));
+        return Status::Error(code, "'" + literal + "' is no date of the result's frequency " +
+                                       calendar::frequency_name(f.code));
     *out = index;
     return Status::OK();
 }
 
 template <typename T>
-Status store_column(Database& db, const series::ValuedObject& object, series::Span span, const Column& values) {
+Status store_column(Database& db, const series::ValuedObject& object, series::Span span,
+                    const Column& values) {
     std::vector<T> out(static_cast<size_t>(span.count()));
     copy_out(values, out.size(), out.data());
     return series::write_span(db, object, span, out.data());
@@ -279,7 +299,8 @@ Status store_column(Database& db, const series::ValuedObject& object, series::Sp
 
 }  // namespace
 
-Status evaluate_into(int home, const std::string& text, const Bounds& bounds, Database& target, const std::string& name) {
+Status evaluate_into(int home, const std::string& text, const Bounds& bounds, Database& target,
+                     const std::string& name) {
     CRQX_RETURN_IF_ERROR(objects::check_object_name(target, name));
     SessionCatalog catalog;
     std::unique_ptr<language::Plan> plan;
@@ -307,29 +328,38 @@ Status evaluate_into(int home, const std::string& text, const Bounds& bounds, Da
         if (!b.from.empty()) CRQX_RETURN_IF_ERROR(bound_index(*f, b.from, HBSRNG, &first));
         if (!b.to.empty()) CRQX_RETURN_IF_ERROR(bound_index(*f, b.to, HBERNG, &last));
         if (have || (!b.from.empty() && !b.to.empty())) {
-            if (!calendar::in_span(*f, first)) return Status::Error(HBSRNG, "the result would start at no date");
-            if (!calendar::in_span(*f, last)) return Status::Error(HBERNG, "the result would end at no date");
+            if (!calendar::in_span(*f, first))
+                return Status::Error(HBSRNG, "the result would start at no date");
+            if (!calendar::in_span(*f, last))
+                return Status::Error(HBERNG, "the result would end at no date");
             if (last < first) return Status::Error(HBRNG, "the range ends before it starts");
             if (last - first + 1 > kMaxEvaluated)
-                return Status::Error(HBNRNG, "the result would hold more than " + std::to_string(kMaxEvaluated) + " observations");
+                return Status::Error(HBNRNG, "the result would hold more than " +
+                                                 std::to_string(kMaxEvaluated) + " observations");
             span = series::Span{first, last};
         }
     }
     Column values;
-    if (span) CRQX_RETURN_IF_ERROR(language::evaluate(*plan, catalog, {span->first, span->last}, &values));
+    if (span)
+        CRQX_RETURN_IF_ERROR(
+            language::evaluate(*plan, catalog, {span->first, span->last}, &values));
     // Every value is ready: replace the object in one change.
     return objects::as_change(target, [&]() -> Status {
         ObjectRecord old;
         Status found = target.store->find_object(name, &old);
-        if (found.ok()) CRQX_RETURN_IF_ERROR(target.store->delete_object(old.name));
-        else if (found.code() != HNOOBJ) return found;
+        if (found.ok())
+            CRQX_RETURN_IF_ERROR(target.store->delete_object(old.name));
+        else if (found.code() != HNOOBJ)
+            return found;
         CRQX_RETURN_IF_ERROR(target.store->insert_object(r));
         if (!span) return Status::OK();
         switch (object.kind) {
             case series::Kind::Numeric: return store_column<float>(target, object, *span, values);
-            case series::Kind::Precision: return store_column<double>(target, object, *span, values);
+            case series::Kind::Precision:
+                return store_column<double>(target, object, *span, values);
             case series::Kind::Integer: return store_column<int32_t>(target, object, *span, values);
-            case series::Kind::String: return store_column<std::string>(target, object, *span, values);
+            case series::Kind::String:
+                return store_column<std::string>(target, object, *span, values);
         }
         return Status::OK();
     });

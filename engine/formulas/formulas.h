@@ -24,8 +24,10 @@ bool is_formula_class(int object_class);
 // order they were opened.
 class SessionCatalog : public language::Catalog {
 public:
-    Status lookup(const std::string& qualifier, const std::string& name, int home, language::Symbol* out) override;
-    Status read(const language::Symbol& symbol, language::Span span, language::Column* out) override;
+    Status lookup(const std::string& qualifier, const std::string& name, int home,
+                  language::Symbol* out) override;
+    Status read(const language::Symbol& symbol, language::Span span,
+                language::Column* out) override;
 };
 
 // The source text of a formula object ("" for one created without text).
@@ -34,12 +36,14 @@ Status read_source(store::Database& db, const std::string& name, std::string* so
 // A global formula `name` of any open database other than `home`, for a
 // call that names it through `home` where no object has that name: HNOOBJ
 // when there is none.
-Status find_global(int home, const std::string& name, store::Database** db, store::ObjectRecord* record);
+Status find_global(int home, const std::string& name, store::Database** db,
+                   store::ObjectRecord* record);
 
 // Creates (create) or replaces the text of formula `name` of class
 // HFRMLA/HGLFOR. A text that does not parse is refused (HFRMSYNTAXERR,
 // HNFSRCLONG) and nothing changes; replacing needs a formula (HBCLAS).
-Status define(store::Database& db, const std::string& name, int object_class, const std::string& source, bool create);
+Status define(store::Database& db, const std::string& name, int object_class,
+              const std::string& source, bool create);
 
 // Compiles the text of formula `record` of database `db`.
 Status compile(store::Database& db, const store::ObjectRecord& record, SessionCatalog& catalog,
@@ -55,7 +59,8 @@ void describe(store::Database& db, store::ObjectRecord* record);
 
 // The formula's values over `span` in the C type of its kind.
 template <typename T>
-Status read_span(store::Database& db, const series::ValuedObject& object, series::Span span, T* out);
+Status read_span(store::Database& db, const series::ValuedObject& object, series::Span span,
+                 T* out);
 
 }  // namespace formulas
 }  // namespace crqx
@@ -78,8 +83,8 @@ struct Bounds {
 // name, all in one change. Statuses: those of compile and evaluate,
 // HBSRNG/HBERNG for a bound that is no date of the result's frequency,
 // HBRNG when they cross, HBNRNG for more than kMaxEvaluated observations.
-Status evaluate_into(int home, const std::string& text, const Bounds& bounds, store::Database& target,
-                     const std::string& name);
+Status evaluate_into(int home, const std::string& text, const Bounds& bounds,
+                     store::Database& target, const std::string& name);
 
 constexpr int64_t kMaxEvaluated = 50000000;
 

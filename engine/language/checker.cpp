@@ -28,20 +28,38 @@ struct FunctionDef {
 };
 
 const FunctionDef kFunctions[] = {
-    {"LAG", Fn::Lag, 2, 2},          {"LEAD", Fn::Lead, 2, 2},        {"DIFF", Fn::Diff, 1, 2},
-    {"PCT", Fn::Pct, 1, 2},          {"CUMSUM", Fn::Cumsum, 1, 1},    {"MOVSUM", Fn::Movsum, 2, 2},
-    {"MOVAVG", Fn::Movavg, 2, 2},    {"SUM", Fn::Sum, 1, 1},          {"AVG", Fn::Avg, 1, 1},
-    {"MIN", Fn::Min, 1, 1},          {"MAX", Fn::Max, 1, 1},          {"FIRST", Fn::First, 1, 1},
-    {"LAST", Fn::Last, 1, 1},        {"CONVERT", Fn::Convert, 2, 3},  {"ISMISSING", Fn::IsMissing, 1, 1},
-    {"ISNC", Fn::IsNC, 1, 1},        {"ISND", Fn::IsND, 1, 1},        {"ISNA", Fn::IsNA, 1, 1},
-    {"REPLACEMISSING", Fn::ReplaceMissing, 2, 2}, {"ABS", Fn::Abs, 1, 1}, {"SQRT", Fn::Sqrt, 1, 1},
-    {"EXP", Fn::Exp, 1, 1},          {"LOG", Fn::Log, 1, 1},          {"ROUND", Fn::Round, 1, 2},
-    {"DATE", Fn::DateOf, 1, 1},      {"YEAR", Fn::Year, 1, 1},        {"PERIOD", Fn::Period, 1, 1},
+    {"LAG", Fn::Lag, 2, 2},
+    {"LEAD", Fn::Lead, 2, 2},
+    {"DIFF", Fn::Diff, 1, 2},
+    {"PCT", Fn::Pct, 1, 2},
+    {"CUMSUM", Fn::Cumsum, 1, 1},
+    {"MOVSUM", Fn::Movsum, 2, 2},
+    {"MOVAVG", Fn::Movavg, 2, 2},
+    {"SUM", Fn::Sum, 1, 1},
+    {"AVG", Fn::Avg, 1, 1},
+    {"MIN", Fn::Min, 1, 1},
+    {"MAX", Fn::Max, 1, 1},
+    {"FIRST", Fn::First, 1, 1},
+    {"LAST", Fn::Last, 1, 1},
+    {"CONVERT", Fn::Convert, 2, 3},
+    {"ISMISSING", Fn::IsMissing, 1, 1},
+    {"ISNC", Fn::IsNC, 1, 1},
+    {"ISND", Fn::IsND, 1, 1},
+    {"ISNA", Fn::IsNA, 1, 1},
+    {"REPLACEMISSING", Fn::ReplaceMissing, 2, 2},
+    {"ABS", Fn::Abs, 1, 1},
+    {"SQRT", Fn::Sqrt, 1, 1},
+    {"EXP", Fn::Exp, 1, 1},
+    {"LOG", Fn::Log, 1, 1},
+    {"ROUND", Fn::Round, 1, 2},
+    {"DATE", Fn::DateOf, 1, 1},
+    {"YEAR", Fn::Year, 1, 1},
+    {"PERIOD", Fn::Period, 1, 1},
 };
 
-const std::pair<const char*, Method> kMethods[] = {{"BEGIN", Method::Begin}, {"END", Method::End},
-                                                   {"AVERAGE", Method::Average}, {"SUM", Method::Sum},
-                                                   {"HIGH", Method::High}, {"LOW", Method::Low}};
+const std::pair<const char*, Method> kMethods[] = {
+    {"BEGIN", Method::Begin}, {"END", Method::End},   {"AVERAGE", Method::Average},
+    {"SUM", Method::Sum},     {"HIGH", Method::High}, {"LOW", Method::Low}};
 
 Method method_of_observed(int observed) {
     switch (observed) {
@@ -76,13 +94,15 @@ std::optional<Span> joined(const std::optional<Span>& a, const std::optional<Spa
 
 class Checker {
 public:
-    Checker(Catalog& catalog, std::vector<std::string> reading) : catalog_(catalog), reading_(std::move(reading)) {}
+    Checker(Catalog& catalog, std::vector<std::string> reading)
+        : catalog_(catalog), reading_(std::move(reading)) {}
 
     Status node(const Node& n, int home, std::unique_ptr<Plan>* out) {
         // Long operator chains and inlined formulas deepen the plan beyond
         // what the parser bounds; the evaluator recurses along it.
         if (depth_ >= kMaxPlanDepth)
-            return Status::Error(HBCNTX, "the expression nests deeper than " + std::to_string(kMaxPlanDepth) + " operations" + at(n));
+            return Status::Error(HBCNTX, "the expression nests deeper than " +
+                                             std::to_string(kMaxPlanDepth) + " operations" + at(n));
         ++depth_;
         Status s = build(n, home, out);
         --depth_;
@@ -152,15 +172,18 @@ private:
         if (std::find(reading_.begin(), reading_.end(), s.identity) != reading_.end())
             return Status::Error(HBCNTX, "formula '" + s.name + "' reads itself" + at(n));
         if (reading_.size() >= static_cast<size_t>(kMaxFormulaDepth))
-            return Status::Error(HBCNTX, "formulas nest deeper than " + std::to_string(kMaxFormulaDepth) + at(n));
+            return Status::Error(
+                HBCNTX, "formulas nest deeper than " + std::to_string(kMaxFormulaDepth) + at(n));
         std::unique_ptr<Node> tree;
         Status parsed = parse(s.source, &tree);
-        if (!parsed.ok()) return Status::Error(parsed.code(), "in formula '" + s.name + "': " + parsed.message());
+        if (!parsed.ok())
+            return Status::Error(parsed.code(), "in formula '" + s.name + "': " + parsed.message());
         reading_.push_back(s.identity);
         Status checked = node(*tree, s.database, out);
         reading_.pop_back();
         if (!checked.ok() && checked.message().find("in formula") != 0)
-            return Status::Error(checked.code(), "in formula '" + s.name + "': " + checked.message());
+            return Status::Error(checked.code(),
+                                 "in formula '" + s.name + "': " + checked.message());
         return checked;
     }
 
@@ -169,7 +192,8 @@ private:
     static ValueType arithmetic_type(const Plan& a, const Plan& b) {
         if (a.literal) return b.type;
         if (b.literal) return a.type;
-        if (a.type.type == Type::Precision || b.type.type == Type::Precision) return {Type::Precision, 0};
+        if (a.type.type == Type::Precision || b.type.type == Type::Precision)
+            return {Type::Precision, 0};
         return {Type::Numeric, 0};
     }
 
@@ -179,9 +203,10 @@ private:
         for (const auto& a : p->args) {
             if (!a->series) continue;
             if (series && series->frequency != a->frequency)
-                return Status::Error(HBFREQ, "series of frequencies " + calendar::frequency_name(series->frequency) +
-                                                 " and " + calendar::frequency_name(a->frequency) + " meet" + at(n) +
-                                                 " (use convert)");
+                return Status::Error(HBFREQ, "series of frequencies " +
+                                                 calendar::frequency_name(series->frequency) +
+                                                 " and " + calendar::frequency_name(a->frequency) +
+                                                 " meet" + at(n) + " (use convert)");
             series = a.get();
             p->data = joined(p->data, a->data);
         }
@@ -202,11 +227,15 @@ private:
         CRQX_RETURN_IF_ERROR(align(n, p));
         p->literal = a.literal;
         if (n.op == Op::Not) {
-            if (a.type.type != Type::Boolean) return type_error(n, "NOT needs a boolean, not " + std::string(type_name(a.type.type)));
+            if (a.type.type != Type::Boolean)
+                return type_error(
+                    n, "NOT needs a boolean, not " + std::string(type_name(a.type.type)));
             p->type = a.type;
             return Status::OK();
         }
-        if (!is_number(a.type)) return type_error(n, "unary minus needs a number, not " + std::string(type_name(a.type.type)));
+        if (!is_number(a.type))
+            return type_error(
+                n, "unary minus needs a number, not " + std::string(type_name(a.type.type)));
         p->type = a.type;
         return Status::OK();
     }
@@ -219,15 +248,20 @@ private:
         const Plan& a = *p->args[0];
         const Plan& b = *p->args[1];
         const Type ta = a.type.type, tb = b.type.type;
-        const std::string mismatch = std::string("operator ") + op_text(n.op) + " does not take " + type_name(ta) +
-                                     " and " + type_name(tb);
+        const std::string mismatch = std::string("operator ") + op_text(n.op) + " does not take " +
+                                     type_name(ta) + " and " + type_name(tb);
         switch (n.op) {
             case Op::And:
             case Op::Or:
                 if (ta != Type::Boolean || tb != Type::Boolean) return type_error(n, mismatch);
                 p->type = {Type::Boolean, 0};
                 return Status::OK();
-            case Op::Eq: case Op::Ne: case Op::Lt: case Op::Le: case Op::Gt: case Op::Ge: {
+            case Op::Eq:
+            case Op::Ne:
+            case Op::Lt:
+            case Op::Le:
+            case Op::Gt:
+            case Op::Ge: {
                 bool comparable = (is_number(a.type) && is_number(b.type)) || a.type == b.type;
                 if (!comparable) return type_error(n, mismatch);
                 p->type = {Type::Boolean, 0};
@@ -243,7 +277,8 @@ private:
                 break;
             case Op::Sub:
                 if (ta == Type::Date && is_number(b.type)) return p->type = a.type, Status::OK();
-                if (ta == Type::Date && a.type == b.type) return p->type = {Type::Numeric, 0}, Status::OK();
+                if (ta == Type::Date && a.type == b.type)
+                    return p->type = {Type::Numeric, 0}, Status::OK();
                 break;
             default: break;
         }
@@ -260,7 +295,9 @@ private:
         const Plan& c = *p->args[0];
         const Plan& a = *p->args[1];
         const Plan& b = *p->args[2];
-        if (c.type.type != Type::Boolean) return type_error(n, "IF needs a boolean condition, not " + std::string(type_name(c.type.type)));
+        if (c.type.type != Type::Boolean)
+            return type_error(
+                n, "IF needs a boolean condition, not " + std::string(type_name(c.type.type)));
         if (is_number(a.type) && is_number(b.type)) {
             p->type = arithmetic_type(a, b);
             p->literal = a.literal && b.literal;
@@ -271,7 +308,8 @@ private:
         } else if (a.type == b.type) {
             p->type = a.type;
         } else {
-            return type_error(n, std::string("THEN gives ") + type_name(a.type.type) + " but ELSE gives " + type_name(b.type.type));
+            return type_error(n, std::string("THEN gives ") + type_name(a.type.type) +
+                                     " but ELSE gives " + type_name(b.type.type));
         }
         return Status::OK();
     }
@@ -280,12 +318,14 @@ private:
     Status count_argument(const Node& call, size_t i, int64_t min, int64_t* out) {
         const Node& a = *call.args[i];
         double v = a.number;
-        bool negative = a.kind == NodeKind::Unary && a.op == Op::Neg && a.args[0]->kind == NodeKind::Number;
+        bool negative =
+            a.kind == NodeKind::Unary && a.op == Op::Neg && a.args[0]->kind == NodeKind::Number;
         if (negative) v = -a.args[0]->number;
-        if ((a.kind != NodeKind::Number && !negative) || v != std::floor(v) || v < static_cast<double>(min) ||
-            std::fabs(v) > 1e9)
-            return Status::Error(HBFUNC, "argument " + std::to_string(i + 1) + " of " + upper(call.text) +
-                                             " must be a whole number of at least " + std::to_string(min) + at(a));
+        if ((a.kind != NodeKind::Number && !negative) || v != std::floor(v) ||
+            v < static_cast<double>(min) || std::fabs(v) > 1e9)
+            return Status::Error(
+                HBFUNC, "argument " + std::to_string(i + 1) + " of " + upper(call.text) +
+                            " must be a whole number of at least " + std::to_string(min) + at(a));
         *out = static_cast<int64_t>(v);
         return Status::OK();
     }
@@ -293,7 +333,8 @@ private:
     Status word_argument(const Node& call, size_t i, std::string* out) {
         const Node& a = *call.args[i];
         if (a.kind != NodeKind::Name || !a.qualifier.empty())
-            return Status::Error(HBFUNC, "argument " + std::to_string(i + 1) + " of " + upper(call.text) + " must be a word" + at(a));
+            return Status::Error(HBFUNC, "argument " + std::to_string(i + 1) + " of " +
+                                             upper(call.text) + " must be a word" + at(a));
         *out = upper(a.text);
         return Status::OK();
     }
@@ -308,27 +349,38 @@ private:
         if (!calendar::parse_frequency(word, frequency).ok())
             return Status::Error(HBFREQ, "unknown frequency " + word + at(*n.args[1]));
         if (!x.series) return type_error(n, "CONVERT needs a series");
-        if (!is_number(x.type)) return type_error(n, "CONVERT needs numbers, not " + std::string(type_name(x.type.type)));
+        if (!is_number(x.type))
+            return type_error(n,
+                              "CONVERT needs numbers, not " + std::string(type_name(x.type.type)));
         p->method = method_of_observed(x.op == PlanOp::Read ? x.symbol.observed : 0);
         if (n.args.size() == 3) {
             CRQX_RETURN_IF_ERROR(word_argument(n, 2, &word));
-            auto m = std::find_if(std::begin(kMethods), std::end(kMethods), [&](const auto& e) { return word == e.first; });
+            auto m = std::find_if(std::begin(kMethods), std::end(kMethods),
+                                  [&](const auto& e) { return word == e.first; });
             if (m == std::end(kMethods))
-                return Status::Error(HBFUNC, "unknown method " + word + " (BEGIN, END, AVERAGE, SUM, HIGH, LOW)" + at(*n.args[2]));
+                return Status::Error(HBFUNC, "unknown method " + word +
+                                                 " (BEGIN, END, AVERAGE, SUM, HIGH, LOW)" +
+                                                 at(*n.args[2]));
             p->method = m->second;
         }
         auto from = calendar::describe_frequency(x.frequency);
         auto to = calendar::describe_frequency(frequency);
         if (!from || !to || calendar::is_dated(*from) != calendar::is_dated(*to))
-            return Status::Error(HBFREQ, "CONVERT cannot carry " + calendar::frequency_name(x.frequency) + " to " + word + at(n));
+            return Status::Error(HBFREQ, "CONVERT cannot carry " +
+                                             calendar::frequency_name(x.frequency) + " to " + word +
+                                             at(n));
         p->type = x.type;
         p->series = true;
         p->frequency = frequency;
         p->data.reset();
         if (x.data) {  // the target periods the source observations fall in
             int32_t first = 0, last = 0;
-            if (calendar::change_frequency(*from, static_cast<int32_t>(x.data->first), HBEGIN, *to, HBEFOR, first).ok() &&
-                calendar::change_frequency(*from, static_cast<int32_t>(x.data->last), HEND, *to, HAFTER, last).ok())
+            if (calendar::change_frequency(*from, static_cast<int32_t>(x.data->first), HBEGIN, *to,
+                                           HBEFOR, first)
+                    .ok() &&
+                calendar::change_frequency(*from, static_cast<int32_t>(x.data->last), HEND, *to,
+                                           HAFTER, last)
+                    .ok())
                 p->data = Span{first, last};
         }
         return Status::OK();
@@ -336,22 +388,29 @@ private:
 
     Status call(const Node& n, int home, Plan* p) {
         const std::string fname = upper(n.text);
-        auto def = std::find_if(std::begin(kFunctions), std::end(kFunctions), [&](const FunctionDef& d) { return fname == d.name; });
-        if (def == std::end(kFunctions)) return Status::Error(HBFUNC, "unknown function " + fname + at(n));
+        auto def = std::find_if(std::begin(kFunctions), std::end(kFunctions),
+                                [&](const FunctionDef& d) { return fname == d.name; });
+        if (def == std::end(kFunctions))
+            return Status::Error(HBFUNC, "unknown function " + fname + at(n));
         const int count = static_cast<int>(n.args.size());
         if (count < def->min_args || count > def->max_args)
-            return Status::Error(HBFUNC, fname + " takes " + std::to_string(def->min_args) +
-                                             (def->max_args != def->min_args ? " or " + std::to_string(def->max_args) : "") +
-                                             " arguments, not " + std::to_string(count) + at(n));
+            return Status::Error(
+                HBFUNC,
+                fname + " takes " + std::to_string(def->min_args) +
+                    (def->max_args != def->min_args ? " or " + std::to_string(def->max_args) : "") +
+                    " arguments, not " + std::to_string(count) + at(n));
         p->op = PlanOp::Function;
         p->fn = def->fn;
         if (def->fn == Fn::Convert) return convert(n, home, p);
         // Count arguments stay out of the plan's operands.
-        const bool counted = def->fn == Fn::Lag || def->fn == Fn::Lead || def->fn == Fn::Diff || def->fn == Fn::Pct ||
-                             def->fn == Fn::Movsum || def->fn == Fn::Movavg || def->fn == Fn::Round;
+        const bool counted = def->fn == Fn::Lag || def->fn == Fn::Lead || def->fn == Fn::Diff ||
+                             def->fn == Fn::Pct || def->fn == Fn::Movsum || def->fn == Fn::Movavg ||
+                             def->fn == Fn::Round;
         p->n = (def->fn == Fn::Round) ? 0 : 1;
         if (counted && count == 2) {
-            int64_t min = (def->fn == Fn::Movsum || def->fn == Fn::Movavg) ? 1 : (def->fn == Fn::Lag || def->fn == Fn::Lead) ? -1000000000 : 0;
+            int64_t min = (def->fn == Fn::Movsum || def->fn == Fn::Movavg) ? 1
+                          : (def->fn == Fn::Lag || def->fn == Fn::Lead)    ? -1000000000
+                                                                           : 0;
             if (def->fn == Fn::Round) min = -15;
             CRQX_RETURN_IF_ERROR(count_argument(n, 1, min, &p->n));
         }
@@ -384,8 +443,7 @@ private:
                 CRQX_RETURN_IF_ERROR(need_number());
                 p->data = narrowed(x.data, p->n);
                 return Status::OK();
-            case Fn::Cumsum:
-                return need_number();
+            case Fn::Cumsum: return need_number();
             case Fn::Movsum:
             case Fn::Movavg:
                 CRQX_RETURN_IF_ERROR(need_number());
@@ -400,7 +458,8 @@ private:
             case Fn::Max:
             case Fn::First:
             case Fn::Last:
-                if (t.type == Type::String && (p->fn == Fn::Min || p->fn == Fn::Max)) return need_number();
+                if (t.type == Type::String && (p->fn == Fn::Min || p->fn == Fn::Max))
+                    return need_number();
                 p->series = false, p->data.reset();
                 return Status::OK();
             case Fn::IsMissing:
@@ -412,8 +471,10 @@ private:
                 return Status::OK();
             case Fn::ReplaceMissing: {
                 const Plan& v = *p->args[1];
-                if (is_number(t) && is_number(v.type)) p->type = arithmetic_type(x, v);
-                else if (t != v.type) return type_error(n, "REPLACEMISSING needs a replacement of the same type");
+                if (is_number(t) && is_number(v.type))
+                    p->type = arithmetic_type(x, v);
+                else if (t != v.type)
+                    return type_error(n, "REPLACEMISSING needs a replacement of the same type");
                 p->data = joined(x.data, v.data);
                 return Status::OK();
             }
@@ -421,8 +482,7 @@ private:
             case Fn::Sqrt:
             case Fn::Exp:
             case Fn::Log:
-            case Fn::Round:
-                return need_number();
+            case Fn::Round: return need_number();
             case Fn::DateOf:
                 if (!x.series) return type_error(n, "DATE needs a series");
                 p->type = {Type::Date, x.frequency};
@@ -431,7 +491,8 @@ private:
             case Fn::Year:
             case Fn::Period:
                 if (t.type != Type::Date || t.date_frequency == 0)
-                    return type_error(n, fname + " needs dates of a frequency, not " + std::string(type_name(t.type)));
+                    return type_error(n, fname + " needs dates of a frequency, not " +
+                                             std::string(type_name(t.type)));
                 p->type = {Type::Numeric, 0};
                 return Status::OK();
             case Fn::Convert: break;
@@ -451,8 +512,8 @@ Status check(const Node& tree, Catalog& catalog, int home, const std::vector<std
     return Checker(catalog, reading).node(tree, home, plan);
 }
 
-Status compile(const std::string& text, Catalog& catalog, int home, const std::vector<std::string>& reading,
-               std::unique_ptr<Plan>* plan) {
+Status compile(const std::string& text, Catalog& catalog, int home,
+               const std::vector<std::string>& reading, std::unique_ptr<Plan>* plan) {
     std::unique_ptr<Node> tree;
     CRQX_RETURN_IF_ERROR(parse(text, &tree));
     return check(*tree, catalog, home, reading, plan);

@@ -54,9 +54,12 @@ const char* const kSlotTexts[3] = {missing::kStringNC, missing::kStringND, missi
 struct MissingCount {
     int64_t n[3] = {0, 0, 0};
     void add(double v, int64_t by) {
-        if (v == kNC) n[0] += by;
-        else if (v == kND) n[1] += by;
-        else n[2] += by;
+        if (v == kNC)
+            n[0] += by;
+        else if (v == kND)
+            n[1] += by;
+        else
+            n[2] += by;
     }
     bool any() const { return n[0] + n[1] + n[2] > 0; }
     double code() const { return n[0] ? kNC : n[1] ? kND : kNA; }
@@ -71,11 +74,14 @@ public:
         // Lags, running sums and conversions widen what an argument is read
         // over; keep that within reason.
         if (span.count() > kMaxEvaluation)
-            return Status::Error(HBNRNG, "evaluation needs more than " + std::to_string(kMaxEvaluation) + " observations");
+            return Status::Error(HBNRNG, "evaluation needs more than " +
+                                             std::to_string(kMaxEvaluation) + " observations");
         switch (p.op) {
             case PlanOp::Constant:
-                if (p.type.type == Type::String) out->text.assign(1, p.text);
-                else out->num.assign(1, p.constant);
+                if (p.type.type == Type::String)
+                    out->text.assign(1, p.text);
+                else
+                    out->num.assign(1, p.constant);
                 return Status::OK();
             case PlanOp::Read: return catalog_.read(p.symbol, span, out);
             case PlanOp::Unary: return unary(p, span, out);
@@ -87,12 +93,16 @@ public:
     }
 
 private:
-    size_t size_of(const Plan& p, Span span) const { return p.series ? static_cast<size_t>(span.count()) : 1; }
+    size_t size_of(const Plan& p, Span span) const {
+        return p.series ? static_cast<size_t>(span.count()) : 1;
+    }
 
     Status unary(const Plan& p, Span span, Column* out) {
         CRQX_RETURN_IF_ERROR(eval(*p.args[0], span, out));
-        if (p.oper == Op::Not) map(*out, &out->num, [](double v) { return 1.0 - v; });
-        else map(*out, &out->num, [](double v) { return -v; });
+        if (p.oper == Op::Not)
+            map(*out, &out->num, [](double v) { return 1.0 - v; });
+        else
+            map(*out, &out->num, [](double v) { return -v; });
         return Status::OK();
     }
 
@@ -108,24 +118,37 @@ private:
         std::vector<double>* o = &into.num;
         switch (p.oper) {
             case Op::Add:
-                if (p.type.type == Type::Date) return date_shift(p.type.date_frequency, a, b, n, +1, out);
+                if (p.type.type == Type::Date)
+                    return date_shift(p.type.date_frequency, a, b, n, +1, out);
                 zip(a, b, n, o, [](double u, double v) { return finite_or_nc(u + v); });
                 break;
             case Op::Sub:
-                if (p.type.type == Type::Date) return date_shift(p.type.date_frequency, a, b, n, -1, out);
+                if (p.type.type == Type::Date)
+                    return date_shift(p.type.date_frequency, a, b, n, -1, out);
                 zip(a, b, n, o, [](double u, double v) { return finite_or_nc(u - v); });
                 break;
-            case Op::Mul: zip(a, b, n, o, [](double u, double v) { return finite_or_nc(u * v); }); break;
-            case Op::Div: zip(a, b, n, o, [](double u, double v) { return v == 0.0 ? kNC : finite_or_nc(u / v); }); break;
-            case Op::Pow: zip(a, b, n, o, [](double u, double v) { return finite_or_nc(std::pow(u, v)); }); break;
+            case Op::Mul:
+                zip(a, b, n, o, [](double u, double v) { return finite_or_nc(u * v); });
+                break;
+            case Op::Div:
+                zip(a, b, n, o,
+                    [](double u, double v) { return v == 0.0 ? kNC : finite_or_nc(u / v); });
+                break;
+            case Op::Pow:
+                zip(a, b, n, o, [](double u, double v) { return finite_or_nc(std::pow(u, v)); });
+                break;
             case Op::Eq: zip(a, b, n, o, [](double u, double v) { return double(u == v); }); break;
             case Op::Ne: zip(a, b, n, o, [](double u, double v) { return double(u != v); }); break;
             case Op::Lt: zip(a, b, n, o, [](double u, double v) { return double(u < v); }); break;
             case Op::Le: zip(a, b, n, o, [](double u, double v) { return double(u <= v); }); break;
             case Op::Gt: zip(a, b, n, o, [](double u, double v) { return double(u > v); }); break;
             case Op::Ge: zip(a, b, n, o, [](double u, double v) { return double(u >= v); }); break;
-            case Op::And: zip(a, b, n, o, [](double u, double v) { return double(u != 0 && v != 0); }); break;
-            case Op::Or: zip(a, b, n, o, [](double u, double v) { return double(u != 0 || v != 0); }); break;
+            case Op::And:
+                zip(a, b, n, o, [](double u, double v) { return double(u != 0 && v != 0); });
+                break;
+            case Op::Or:
+                zip(a, b, n, o, [](double u, double v) { return double(u != 0 || v != 0); });
+                break;
             case Op::Neg:
             case Op::Not: break;
         }
@@ -134,11 +157,14 @@ private:
     }
 
     // date ± number of periods (rounded), or date - date in periods.
-    Status date_shift(int frequency, const Column& a, const Column& b, size_t n, int sign, Column* out) {
+    Status date_shift(int frequency, const Column& a, const Column& b, size_t n, int sign,
+                      Column* out) {
         auto f = calendar::describe_frequency(frequency);
         zip(a, b, n, &out->num, [&](double u, double v) {
             double r = u + sign * std::round(v);
-            if (f && !calendar::in_span(*f, static_cast<int64_t>(std::fmax(std::fmin(r, 4e18), -4e18)))) return kNC;
+            if (f &&
+                !calendar::in_span(*f, static_cast<int64_t>(std::fmax(std::fmin(r, 4e18), -4e18))))
+                return kNC;
             return r;
         });
         return Status::OK();
@@ -146,16 +172,20 @@ private:
 
     Status text_binary(Op op, const Column& a, const Column& b, size_t n, Column* out) {
         const size_t sa = a.text.size() == 1 ? 0 : 1, sb = b.text.size() == 1 ? 0 : 1;
-        if (op == Op::Add) out->text.resize(n);
-        else out->num.resize(n);
+        if (op == Op::Add)
+            out->text.resize(n);
+        else
+            out->num.resize(n);
         for (size_t i = 0; i < n; ++i) {
             const std::string& u = a.text[i * sa];
             const std::string& v = b.text[i * sb];
             int su = text_slot(u), sv = text_slot(v);
             if (su >= 0 || sv >= 0) {
                 int slot = std::min(su < 0 ? 3 : su, sv < 0 ? 3 : sv);
-                if (op == Op::Add) out->text[i] = kSlotTexts[slot];
-                else out->num[i] = kSlotCodes[slot];
+                if (op == Op::Add)
+                    out->text[i] = kSlotTexts[slot];
+                else
+                    out->num[i] = kSlotCodes[slot];
                 continue;
             }
             int c = u.compare(v);
@@ -185,8 +215,10 @@ private:
             out->text.resize(n);
             for (size_t i = 0; i < n; ++i) {
                 double k = cond[i];
-                if (is_missing(k)) out->text[i] = kSlotTexts[k == kNC ? 0 : k == kND ? 1 : 2];
-                else out->text[i] = k != 0 ? a.text[i * sa] : b.text[i * sb];
+                if (is_missing(k))
+                    out->text[i] = kSlotTexts[k == kNC ? 0 : k == kND ? 1 : 2];
+                else
+                    out->text[i] = k != 0 ? a.text[i * sa] : b.text[i * sb];
             }
             return Status::OK();
         }
@@ -230,26 +262,38 @@ private:
                 out->num.resize(n);
                 for (size_t i = 0; i < n; ++i) {
                     double now = v[i + p.n], before = v[i];
-                    if (is_missing(now) || is_missing(before)) out->num[i] = missing_of(now, before);
-                    else if (p.fn == Fn::Diff) out->num[i] = finite_or_nc(now - before);
-                    else out->num[i] = before == 0.0 ? kNC : finite_or_nc(100.0 * (now / before - 1.0));
+                    if (is_missing(now) || is_missing(before))
+                        out->num[i] = missing_of(now, before);
+                    else if (p.fn == Fn::Diff)
+                        out->num[i] = finite_or_nc(now - before);
+                    else
+                        out->num[i] =
+                            before == 0.0 ? kNC : finite_or_nc(100.0 * (now / before - 1.0));
                 }
                 return Status::OK();
             }
             case Fn::Cumsum: return cumulative(x, span, out);
             case Fn::Movsum:
             case Fn::Movavg: return moving(p, x, span, out);
-            case Fn::Sum: case Fn::Avg: case Fn::Min: case Fn::Max: case Fn::First: case Fn::Last:
-                return aggregate(p, x, out);
+            case Fn::Sum:
+            case Fn::Avg:
+            case Fn::Min:
+            case Fn::Max:
+            case Fn::First:
+            case Fn::Last: return aggregate(p, x, out);
             case Fn::Convert: return convert(p, x, span, out);
-            case Fn::IsMissing: case Fn::IsNC: case Fn::IsND: case Fn::IsNA: {
+            case Fn::IsMissing:
+            case Fn::IsNC:
+            case Fn::IsND:
+            case Fn::IsNA: {
                 CRQX_RETURN_IF_ERROR(eval(x, span, &a));
                 const double want = p.fn == Fn::IsNC ? kNC : p.fn == Fn::IsND ? kND : kNA;
                 if (x.type.type == Type::String) {
                     out->num.resize(a.text.size());
                     for (size_t i = 0; i < a.text.size(); ++i) {
                         int slot = text_slot(a.text[i]);
-                        out->num[i] = p.fn == Fn::IsMissing ? slot >= 0 : slot >= 0 && kSlotCodes[slot] == want;
+                        out->num[i] = p.fn == Fn::IsMissing ? slot >= 0
+                                                            : slot >= 0 && kSlotCodes[slot] == want;
                     }
                     return Status::OK();
                 }
@@ -266,7 +310,8 @@ private:
                     const size_t sa = a.text.size() == 1 ? 0 : 1, sb = b.text.size() == 1 ? 0 : 1;
                     out->text.resize(n);
                     for (size_t i = 0; i < n; ++i)
-                        out->text[i] = text_slot(a.text[i * sa]) >= 0 ? b.text[i * sb] : a.text[i * sa];
+                        out->text[i] =
+                            text_slot(a.text[i * sa]) >= 0 ? b.text[i * sb] : a.text[i * sa];
                     return Status::OK();
                 }
                 View u = view(a), v = view(b);
@@ -293,12 +338,14 @@ private:
             case Fn::Round: {
                 CRQX_RETURN_IF_ERROR(eval(x, span, &a));
                 const double scale = std::pow(10.0, static_cast<double>(p.n));
-                map(a, &out->num, [&](double v) { return finite_or_nc(std::round(v * scale) / scale); });
+                map(a, &out->num,
+                    [&](double v) { return finite_or_nc(std::round(v * scale) / scale); });
                 return Status::OK();
             }
             case Fn::DateOf:
                 out->num.resize(n);
-                for (size_t i = 0; i < n; ++i) out->num[i] = static_cast<double>(span.first + static_cast<int64_t>(i));
+                for (size_t i = 0; i < n; ++i)
+                    out->num[i] = static_cast<double>(span.first + static_cast<int64_t>(i));
                 return Status::OK();
             case Fn::Year:
             case Fn::Period: {
@@ -306,8 +353,9 @@ private:
                 auto f = calendar::describe_frequency(x.type.date_frequency);
                 map(a, &out->num, [&](double v) {
                     int year = 0, period = 0;
-                    if (!f || !calendar::index_to_year_period(*f, static_cast<int32_t>(v), calendar::kCalendarYear, year,
-                                                             period).ok())
+                    if (!f || !calendar::index_to_year_period(*f, static_cast<int32_t>(v),
+                                                              calendar::kCalendarYear, year, period)
+                                   .ok())
                         return kNC;
                     return static_cast<double>(p.fn == Fn::Year ? year : period);
                 });
@@ -335,7 +383,9 @@ private:
             double v = a.num[i];
             double r = v;
             if (!is_missing(v)) r = finite_or_nc(total += v);
-            if (i >= skip) out->num[i - skip] = (from.first + static_cast<int64_t>(i) < x.data->first) ? kND : r;
+            if (i >= skip)
+                out->num[i - skip] =
+                    (from.first + static_cast<int64_t>(i) < x.data->first) ? kND : r;
         }
         return Status::OK();
     }
@@ -348,7 +398,9 @@ private:
         Column a;
         if (!x.series) {
             CRQX_RETURN_IF_ERROR(eval(x, span, &a));
-            map(a, &out->num, [&](double v) { return p.fn == Fn::Movsum ? finite_or_nc(v * static_cast<double>(w)) : v; });
+            map(a, &out->num, [&](double v) {
+                return p.fn == Fn::Movsum ? finite_or_nc(v * static_cast<double>(w)) : v;
+            });
             return Status::OK();
         }
         CRQX_RETURN_IF_ERROR(eval(x, Span{span.first - w + 1, span.last}, &a));
@@ -357,15 +409,21 @@ private:
         MissingCount missing;
         double total = 0;
         for (int64_t i = 0; i < static_cast<int64_t>(a.num.size()); ++i) {
-            if (is_missing(v[i])) missing.add(v[i], +1);
-            else total += v[i];
+            if (is_missing(v[i]))
+                missing.add(v[i], +1);
+            else
+                total += v[i];
             if (i >= w) {
-                if (is_missing(v[i - w])) missing.add(v[i - w], -1);
-                else total -= v[i - w];
+                if (is_missing(v[i - w]))
+                    missing.add(v[i - w], -1);
+                else
+                    total -= v[i - w];
             }
             if (i < w - 1) continue;
-            double r = missing.any() ? missing.code()
-                                     : finite_or_nc(p.fn == Fn::Movsum ? total : total / static_cast<double>(w));
+            double r =
+                missing.any()
+                    ? missing.code()
+                    : finite_or_nc(p.fn == Fn::Movsum ? total : total / static_cast<double>(w));
             out->num[static_cast<size_t>(i - w + 1)] = r;
             if (missing.any() == false && i % 1024 == 0) {  // keep rounding drift from piling up
                 total = 0;
@@ -400,9 +458,12 @@ private:
             if (p.fn == Fn::First && count > 0) break;
             ++count;
             total += v;
-            if (p.fn == Fn::Min) r = count == 1 ? v : std::min(r, v);
-            else if (p.fn == Fn::Max) r = count == 1 ? v : std::max(r, v);
-            else if (p.fn == Fn::First || p.fn == Fn::Last) r = v;
+            if (p.fn == Fn::Min)
+                r = count == 1 ? v : std::min(r, v);
+            else if (p.fn == Fn::Max)
+                r = count == 1 ? v : std::max(r, v);
+            else if (p.fn == Fn::First || p.fn == Fn::Last)
+                r = v;
         }
         if (count > 0 && p.fn == Fn::Sum) r = finite_or_nc(total);
         if (count > 0 && p.fn == Fn::Avg) r = finite_or_nc(total / static_cast<double>(count));
@@ -421,11 +482,12 @@ private:
         const size_t n = static_cast<size_t>(span.count());
         out->num.assign(n, kND);
         if (!from || !to) return Status::Error(HBFREQ, "bad frequency in CONVERT");
-        auto carry = [](const calendar::Frequency& a, int64_t i, int select, const calendar::Frequency& b, int relate,
-                        int64_t* r) {
+        auto carry = [](const calendar::Frequency& a, int64_t i, int select,
+                        const calendar::Frequency& b, int relate, int64_t* r) {
             if (!calendar::in_span(a, i)) return false;
             int32_t t = 0;
-            if (!calendar::change_frequency(a, static_cast<int32_t>(i), select, b, relate, t).ok()) return false;
+            if (!calendar::change_frequency(a, static_cast<int32_t>(i), select, b, relate, t).ok())
+                return false;
             *r = t;
             return true;
         };
@@ -433,14 +495,18 @@ private:
         if (finer) {
             Column a;
             int64_t s0 = 0, s1 = 0;
-            if (!carry(*to, span.first, HBEGIN, *from, HAFTER, &s0) || !carry(*to, span.last, HEND, *from, HBEFOR, &s1) || s1 < s0)
+            if (!carry(*to, span.first, HBEGIN, *from, HAFTER, &s0) ||
+                !carry(*to, span.last, HEND, *from, HBEFOR, &s1) || s1 < s0)
                 return Status::OK();
             CRQX_RETURN_IF_ERROR(eval(x, Span{s0, s1}, &a));
             for (size_t i = 0; i < n; ++i) {
                 int64_t s = 0, t0 = 0, t1 = 0;
-                if (!carry(*to, span.first + static_cast<int64_t>(i), HEND, *from, HBEFOR, &s) || s < s0 || s > s1) continue;
+                if (!carry(*to, span.first + static_cast<int64_t>(i), HEND, *from, HBEFOR, &s) ||
+                    s < s0 || s > s1)
+                    continue;
                 double v = a.num[static_cast<size_t>(s - s0)];
-                if (p.method == Method::Sum && !is_missing(v) && carry(*from, s, HBEGIN, *to, HAFTER, &t0) &&
+                if (p.method == Method::Sum && !is_missing(v) &&
+                    carry(*from, s, HBEGIN, *to, HAFTER, &t0) &&
                     carry(*from, s, HEND, *to, HBEFOR, &t1) && t1 >= t0)
                     v /= static_cast<double>(t1 - t0 + 1);
                 out->num[i] = v;
@@ -448,7 +514,8 @@ private:
             return Status::OK();
         }
         int64_t s0 = 0, s1 = 0;
-        if (!carry(*to, span.first, HBEGIN, *from, HAFTER, &s0) || !carry(*to, span.last, HEND, *from, HBEFOR, &s1))
+        if (!carry(*to, span.first, HBEGIN, *from, HAFTER, &s0) ||
+            !carry(*to, span.last, HEND, *from, HBEFOR, &s1))
             return Status::OK();
         if (s1 < s0) return Status::OK();
         Column a;
@@ -459,7 +526,8 @@ private:
         std::vector<MissingCount> missing(n, none);
         for (int64_t s = s0; s <= s1; ++s) {
             int64_t t = 0;
-            if (!carry(*from, s, HEND, *to, HBEFOR, &t) || t < span.first || t > span.last) continue;
+            if (!carry(*from, s, HEND, *to, HBEFOR, &t) || t < span.first || t > span.last)
+                continue;
             size_t i = static_cast<size_t>(t - span.first);
             double v = a.num[static_cast<size_t>(s - s0)];
             if (is_missing(v)) {
@@ -468,7 +536,9 @@ private:
             }
             double& r = acc[i];
             switch (p.method) {
-                case Method::Begin: if (count[i] == 0) r = v; break;
+                case Method::Begin:
+                    if (count[i] == 0) r = v;
+                    break;
                 case Method::End: r = v; break;
                 case Method::Average:
                 case Method::Sum: r += v; break;
@@ -478,9 +548,13 @@ private:
             ++count[i];
         }
         for (size_t i = 0; i < n; ++i) {
-            if (missing[i].any()) out->num[i] = missing[i].code();
-            else if (count[i] == 0) out->num[i] = kND;
-            else out->num[i] = p.method == Method::Average ? acc[i] / static_cast<double>(count[i]) : finite_or_nc(acc[i]);
+            if (missing[i].any())
+                out->num[i] = missing[i].code();
+            else if (count[i] == 0)
+                out->num[i] = kND;
+            else
+                out->num[i] = p.method == Method::Average ? acc[i] / static_cast<double>(count[i])
+                                                          : finite_or_nc(acc[i]);
         }
         return Status::OK();
     }
@@ -491,13 +565,15 @@ private:
 }  // namespace
 
 Status evaluate(const Plan& plan, Catalog& catalog, Span span, Column* out) {
-    if (plan.series && span.count() < 1) return Status::Error(HBNRNG, "the span to evaluate is empty");
+    if (plan.series && span.count() < 1)
+        return Status::Error(HBNRNG, "the span to evaluate is empty");
     CRQX_RETURN_IF_ERROR(Evaluator(catalog).eval(plan, span, out));
     // Callers index the column by observation: its shape is checked once here.
     const size_t want = plan.series ? static_cast<size_t>(span.count()) : 1;
     const size_t got = plan.type.type == Type::String ? out->text.size() : out->num.size();
     if (got != want)
-        return Status::Error(HIFAIL, "evaluation gave " + std::to_string(got) + " values for " + std::to_string(want));
+        return Status::Error(HIFAIL, "evaluation gave " + std::to_string(got) + " values for " +
+                                         std::to_string(want));
     return Status::OK();
 }
 

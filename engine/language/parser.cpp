@@ -32,8 +32,8 @@ struct Token {
 
 bool name_start(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool name_char(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.' || c == '$' || c == '%' ||
-           c == '#' || c == '@';
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.' || c == '$' ||
+           c == '%' || c == '#' || c == '@';
 }
 
 std::string upper(std::string s) {
@@ -63,8 +63,9 @@ public:
         t->position = pos_ + 1;
         if (pos_ >= text_.size()) return Status::OK();
         char c = text_[pos_];
-        if (std::isdigit(static_cast<unsigned char>(c)) || (c == '.' && pos_ + 1 < text_.size() &&
-                                                            std::isdigit(static_cast<unsigned char>(text_[pos_ + 1]))))
+        if (std::isdigit(static_cast<unsigned char>(c)) ||
+            (c == '.' && pos_ + 1 < text_.size() &&
+             std::isdigit(static_cast<unsigned char>(text_[pos_ + 1]))))
             return number(t);
         if (name_start(c)) return name(t);
         if (c == '"') return string(t);
@@ -93,12 +94,15 @@ private:
         if (end < text_.size() && text_[end] == '.') end = digits(end + 1);
         if (end < text_.size() && (text_[end] == 'e' || text_[end] == 'E')) {
             size_t exponent = end + 1;
-            if (exponent < text_.size() && (text_[exponent] == '+' || text_[exponent] == '-')) ++exponent;
+            if (exponent < text_.size() && (text_[exponent] == '+' || text_[exponent] == '-'))
+                ++exponent;
             if (digits(exponent) > exponent) end = digits(exponent);
         }
-        if (end < text_.size() && name_char(text_[end])) return syntax_error(t->position, "malformed number");
+        if (end < text_.size() && name_char(text_[end]))
+            return syntax_error(t->position, "malformed number");
         t->number = std::strtod(text_.substr(pos_, end - pos_).c_str(), nullptr);
-        if (!(t->number - t->number == 0.0)) return syntax_error(t->position, "number out of range");
+        if (!(t->number - t->number == 0.0))
+            return syntax_error(t->position, "number out of range");
         t->kind = Tok::Number;
         pos_ = end;
         return Status::OK();
@@ -130,7 +134,8 @@ private:
     }
     Status date(Token* t) {
         size_t close = text_.find(']', pos_);
-        if (close == std::string::npos) return syntax_error(t->position, "unterminated date literal");
+        if (close == std::string::npos)
+            return syntax_error(t->position, "unterminated date literal");
         t->kind = Tok::Date;
         t->text = text_.substr(pos_ + 1, close - pos_ - 1);
         pos_ = close + 1;
@@ -148,24 +153,31 @@ public:
     Status run(std::unique_ptr<Node>* tree) {
         CRQX_RETURN_IF_ERROR(advance());
         CRQX_RETURN_IF_ERROR(expr(tree));
-        if (tok_.kind != Tok::End) return syntax_error(tok_.position, "unexpected '" + describe() + "'");
+        if (tok_.kind != Tok::End)
+            return syntax_error(tok_.position, "unexpected '" + describe() + "'");
         return Status::OK();
     }
 
 private:
     Status advance() { return lexer_.next(&tok_); }
 
-    std::string describe() const { return tok_.kind == Tok::End ? "end of text" : tok_.text.empty() ? "value" : tok_.text; }
+    std::string describe() const {
+        return tok_.kind == Tok::End ? "end of text" : tok_.text.empty() ? "value" : tok_.text;
+    }
 
     bool is_symbol(const char* s) const { return tok_.kind == Tok::Symbol && tok_.text == s; }
     bool is_keyword(const char* k) const { return tok_.kind == Tok::Name && upper(tok_.text) == k; }
 
     Status expect_symbol(const char* s) {
-        if (!is_symbol(s)) return syntax_error(tok_.position, std::string("expected '") + s + "' but found '" + describe() + "'");
+        if (!is_symbol(s))
+            return syntax_error(tok_.position,
+                                std::string("expected '") + s + "' but found '" + describe() + "'");
         return advance();
     }
     Status expect_keyword(const char* k) {
-        if (!is_keyword(k)) return syntax_error(tok_.position, std::string("expected ") + k + " but found '" + describe() + "'");
+        if (!is_keyword(k))
+            return syntax_error(tok_.position,
+                                std::string("expected ") + k + " but found '" + describe() + "'");
         return advance();
     }
 
@@ -178,7 +190,8 @@ private:
     };
     Status guard() const {
         if (depth_ > kMaxNesting)
-            return syntax_error(tok_.position, "nesting deeper than " + std::to_string(kMaxNesting) + " levels");
+            return syntax_error(tok_.position,
+                                "nesting deeper than " + std::to_string(kMaxNesting) + " levels");
         return Status::OK();
     }
 
@@ -188,7 +201,8 @@ private:
         n->position = position;
         return n;
     }
-    std::unique_ptr<Node> binary(Op op, size_t position, std::unique_ptr<Node> l, std::unique_ptr<Node> r) {
+    std::unique_ptr<Node> binary(Op op, size_t position, std::unique_ptr<Node> l,
+                                 std::unique_ptr<Node> r) {
         auto n = make(NodeKind::Binary, position);
         n->op = op;
         n->args.push_back(std::move(l));
@@ -228,10 +242,12 @@ private:
     }
 
     Status disjunction(std::unique_ptr<Node>* out) {
-        return chain(out, &Parser::conjunction, [&](Op* op) { return is_keyword("OR") && (*op = Op::Or, true); });
+        return chain(out, &Parser::conjunction,
+                     [&](Op* op) { return is_keyword("OR") && (*op = Op::Or, true); });
     }
     Status conjunction(std::unique_ptr<Node>* out) {
-        return chain(out, &Parser::negation, [&](Op* op) { return is_keyword("AND") && (*op = Op::And, true); });
+        return chain(out, &Parser::negation,
+                     [&](Op* op) { return is_keyword("AND") && (*op = Op::And, true); });
     }
     Status negation(std::unique_ptr<Node>* out) {
         if (!is_keyword("NOT")) return comparison(out);
@@ -247,8 +263,9 @@ private:
     }
     Status comparison(std::unique_ptr<Node>* out) {
         CRQX_RETURN_IF_ERROR(sum(out));
-        static const std::pair<const char*, Op> kOps[] = {{"=", Op::Eq}, {"<>", Op::Ne}, {"<", Op::Lt},
-                                                          {"<=", Op::Le}, {">", Op::Gt}, {">=", Op::Ge}};
+        static const std::pair<const char*, Op> kOps[] = {{"=", Op::Eq}, {"<>", Op::Ne},
+                                                          {"<", Op::Lt}, {"<=", Op::Le},
+                                                          {">", Op::Gt}, {">=", Op::Ge}};
         for (const auto& [symbol, op] : kOps) {
             if (!is_symbol(symbol)) continue;
             size_t position = tok_.position;
@@ -324,7 +341,8 @@ private:
             case Tok::Name: return name(out);
             case Tok::Symbol: break;
         }
-        if (!is_symbol("(")) return syntax_error(position, "expected a value but found '" + describe() + "'");
+        if (!is_symbol("("))
+            return syntax_error(position, "expected a value but found '" + describe() + "'");
         CRQX_RETURN_IF_ERROR(advance());
         CRQX_RETURN_IF_ERROR(expr(out));
         return expect_symbol(")");
@@ -336,13 +354,16 @@ private:
         const size_t position = tok_.position;
         const std::string body = tok_.text;
         std::string frequency_part;
-        for (size_t blank = body.find(' '); blank != std::string::npos; blank = body.find(' ', blank + 1)) {
+        for (size_t blank = body.find(' '); blank != std::string::npos;
+             blank = body.find(' ', blank + 1)) {
             int frequency = 0;
             if (!calendar::parse_frequency(upper(body.substr(0, blank)), frequency).ok()) continue;
             frequency_part = body.substr(0, blank);
             auto f = calendar::describe_frequency(frequency);
             int32_t index = 0;
-            if (!f || !calendar::parse_literal(*f, body.substr(blank + 1), calendar::kCalendarYear, 0, 2000, index).ok())
+            if (!f || !calendar::parse_literal(*f, body.substr(blank + 1), calendar::kCalendarYear,
+                                               0, 2000, index)
+                           .ok())
                 continue;
             auto n = make(NodeKind::Date, position);
             n->number = index;
@@ -350,7 +371,10 @@ private:
             *out = std::move(n);
             return advance();
         }
-        if (frequency_part.empty()) return syntax_error(position, "a date literal is [FREQUENCY literal]: unknown frequency in '" + body + "'");
+        if (frequency_part.empty())
+            return syntax_error(
+                position,
+                "a date literal is [FREQUENCY literal]: unknown frequency in '" + body + "'");
         return syntax_error(position, "'" + body + "' holds no date of " + frequency_part);
     }
 
@@ -374,7 +398,8 @@ private:
         auto n = make(NodeKind::Name, position);
         if (is_symbol(":")) {  // db:name
             CRQX_RETURN_IF_ERROR(advance());
-            if (tok_.kind != Tok::Name) return syntax_error(tok_.position, "expected an object name after ':'");
+            if (tok_.kind != Tok::Name)
+                return syntax_error(tok_.position, "expected an object name after ':'");
             n->qualifier = word;
             word = tok_.text;
             CRQX_RETURN_IF_ERROR(advance());
@@ -414,9 +439,11 @@ private:
 
 Status parse(const std::string& text, std::unique_ptr<Node>* tree) {
     if (text.size() > kMaxSourceLength)
-        return Status::Error(HNFSRCLONG, "the source is " + std::to_string(text.size()) + " bytes, more than " +
+        return Status::Error(HNFSRCLONG, "the source is " + std::to_string(text.size()) +
+                                             " bytes, more than " +
                                              std::to_string(kMaxSourceLength));
-    if (text.find('\0') != std::string::npos) return syntax_error(text.find('\0') + 1, "unexpected NUL character");
+    if (text.find('\0') != std::string::npos)
+        return syntax_error(text.find('\0') + 1, "unexpected NUL character");
     return Parser(text).run(tree);
 }
 

@@ -15,8 +15,8 @@
 namespace crqx {
 namespace language {
 
-constexpr int kMaxFormulaDepth = 16;  // formulas reading formulas; deeper: HBCNTX
-constexpr int kMaxPlanDepth = 512;    // operations nested in one plan; deeper: HBCNTX
+constexpr int kMaxFormulaDepth = 16;           // formulas reading formulas; deeper: HBCNTX
+constexpr int kMaxPlanDepth = 512;             // operations nested in one plan; deeper: HBCNTX
 constexpr int64_t kMaxEvaluation = 100000000;  // observations one operation reads; more: HBNRNG
 
 // What a name stands for.
@@ -41,14 +41,40 @@ public:
     virtual ~Catalog() = default;
     // The object `name` (in database `qualifier` when not empty) as seen
     // from an expression whose own database is `home`: HNOOBJ when none.
-    virtual Status lookup(const std::string& qualifier, const std::string& name, int home, Symbol* out) = 0;
+    virtual Status lookup(const std::string& qualifier, const std::string& name, int home,
+                          Symbol* out) = 0;
     // The values of a stored symbol over `span` (a scalar: its one value).
     virtual Status read(const Symbol& symbol, Span span, Column* out) = 0;
 };
 
 enum class Fn {
-    Lag, Lead, Diff, Pct, Cumsum, Movsum, Movavg, Sum, Avg, Min, Max, First, Last, Convert,
-    IsMissing, IsNC, IsND, IsNA, ReplaceMissing, Abs, Sqrt, Exp, Log, Round, DateOf, Year, Period
+    Lag,
+    Lead,
+    Diff,
+    Pct,
+    Cumsum,
+    Movsum,
+    Movavg,
+    Sum,
+    Avg,
+    Min,
+    Max,
+    First,
+    Last,
+    Convert,
+    IsMissing,
+    IsNC,
+    IsND,
+    IsNA,
+    ReplaceMissing,
+    Abs,
+    Sqrt,
+    Exp,
+    Log,
+    Round,
+    DateOf,
+    Year,
+    Period
 };
 
 enum class Method { Begin, End, Average, Sum, High, Low };
@@ -58,17 +84,17 @@ enum class PlanOp { Constant, Read, Unary, Binary, If, Function };
 struct Plan {
     PlanOp op = PlanOp::Constant;
     ValueType type;
-    bool literal = false;  // a number written in the text: takes the other operand's type
-    bool series = false;   // else one value
-    int frequency = 0;     // of a series
+    bool literal = false;      // a number written in the text: takes the other operand's type
+    bool series = false;       // else one value
+    int frequency = 0;         // of a series
     std::optional<Span> data;  // the observations the value can have (series)
     double constant = 0;
-    std::string text;      // string constant
+    std::string text;  // string constant
     Op oper = Op::Add;
     Fn fn = Fn::Abs;
-    int64_t n = 0;         // lag count, window, digits
+    int64_t n = 0;  // lag count, window, digits
     Method method = Method::Average;
-    Symbol symbol;         // Read
+    Symbol symbol;  // Read
     std::vector<std::unique_ptr<Plan>> args;
 };
 
@@ -83,8 +109,8 @@ Status check(const Node& tree, Catalog& catalog, int home, const std::vector<std
              std::unique_ptr<Plan>* plan);
 
 // parse + check.
-Status compile(const std::string& text, Catalog& catalog, int home, const std::vector<std::string>& reading,
-               std::unique_ptr<Plan>* plan);
+Status compile(const std::string& text, Catalog& catalog, int home,
+               const std::vector<std::string>& reading, std::unique_ptr<Plan>* plan);
 
 // The plan's values over `span` (of the plan's frequency; a scalar plan
 // ignores it and gives one value): numbers in out->num, or texts in

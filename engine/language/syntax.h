@@ -25,7 +25,8 @@ struct Node {
     size_t position = 0;  // 1-based byte offset in the text
     double number = 0;    // Number, Boolean (0/1), Missing (its code), Date (its index)
     int frequency = 0;    // Date
-    std::string text;     // String value; Name and Call: the name; Name: its database qualifier in `qualifier`
+    std::string
+        text;  // String value; Name and Call: the name; Name: its database qualifier in `qualifier`
     std::string qualifier;
     Op op = Op::Add;
     std::vector<std::unique_ptr<Node>> args;

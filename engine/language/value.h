@@ -20,7 +20,9 @@ enum class Type { Numeric, Precision, Boolean, String, Date };
 struct ValueType {
     Type type = Type::Numeric;
     int date_frequency = 0;
-    bool operator==(const ValueType& o) const { return type == o.type && date_frequency == o.date_frequency; }
+    bool operator==(const ValueType& o) const {
+        return type == o.type && date_frequency == o.date_frequency;
+    }
     bool operator!=(const ValueType& o) const { return !(*this == o); }
 };
 

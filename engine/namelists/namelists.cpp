@@ -27,7 +27,8 @@ Status read_list(store::Database& db, const std::string& object, Names* names) {
 }
 
 Status bad_index(int index, size_t count) {
-    return Status::Error(HBINDX, "element " + std::to_string(index) + " is not within 1.." + std::to_string(count));
+    return Status::Error(
+        HBINDX, "element " + std::to_string(index) + " is not within 1.." + std::to_string(count));
 }
 
 bool extra_dots(store::Database& db) {
@@ -40,7 +41,8 @@ Status edited(store::Database& db, Names names, int index, const std::string& te
     if (index == HNLALL) return attributes::parse_name_list(text, extra_dots(db), out);
     std::string name = attributes::trim_blanks(text);
     size_t count = names.size();
-    if (index < 1 || static_cast<size_t>(index) > count + (name.empty() ? 0 : 1)) return bad_index(index, count);
+    if (index < 1 || static_cast<size_t>(index) > count + (name.empty() ? 0 : 1))
+        return bad_index(index, count);
     size_t at = static_cast<size_t>(index) - 1;
     if (name.empty()) {
         names.erase(names.begin() + static_cast<std::ptrdiff_t>(at));
@@ -48,9 +50,12 @@ Status edited(store::Database& db, Names names, int index, const std::string& te
         CRQX_RETURN_IF_ERROR(objects::check_name(name, extra_dots(db)));
         for (size_t i = 0; i < count; ++i)
             if (i != at && store::name_key(names[i]) == store::name_key(name))
-                return Status::Error(HDUP, "'" + name + "' is already element " + std::to_string(i + 1));
-        if (at == count) names.push_back(name);
-        else names[at] = name;
+                return Status::Error(HDUP,
+                                     "'" + name + "' is already element " + std::to_string(i + 1));
+        if (at == count)
+            names.push_back(name);
+        else
+            names[at] = name;
     }
     *out = std::move(names);
     return Status::OK();
@@ -72,12 +77,14 @@ Status read_element(store::Database& db, const std::string& object, int index, s
         *text = attributes::join_name_list(names);
         return Status::OK();
     }
-    if (index < 1 || static_cast<size_t>(index) > names.size()) return bad_index(index, names.size());
+    if (index < 1 || static_cast<size_t>(index) > names.size())
+        return bad_index(index, names.size());
     *text = names[static_cast<size_t>(index) - 1];
     return Status::OK();
 }
 
-Status write_element(store::Database& db, const std::string& object, int index, const std::string& text) {
+Status write_element(store::Database& db, const std::string& object, int index,
+                     const std::string& text) {
     CRQX_RETURN_IF_ERROR(objects::check_object_name(db, object));
     return objects::modify_object(db, object, [&](store::ObjectRecord& r) {
         CRQX_RETURN_IF_ERROR(require_namelist(r));

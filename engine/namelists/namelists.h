@@ -25,7 +25,8 @@ Status read_element(store::Database& db, const std::string& object, int index, s
 //   dropped).
 // HBINDX for another index, HDUP when the name is already another element,
 // name statuses for a bad name, HBTYPE, HNOOBJ, HREADO, HLOCKD.
-Status write_element(store::Database& db, const std::string& object, int index, const std::string& text);
+Status write_element(store::Database& db, const std::string& object, int index,
+                     const std::string& text);
 
 }  // namespace namelists
 }  // namespace crqx

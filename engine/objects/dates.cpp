@@ -25,7 +25,8 @@ Status index_of_ms(int freq, int64_t ms, int32_t* index) {
         if (!found) found = calendar::locate_day(*f, day, calendar::Relate::Before);
     }
     if (!calendar::to_date_index(*f, found, "the time", *index).ok())
-        return Status::Error(HBFREQ, "the time has no date index in frequency " + std::to_string(freq));
+        return Status::Error(HBFREQ,
+                             "the time has no date index in frequency " + std::to_string(freq));
     return Status::OK();
 }
 
@@ -37,7 +38,9 @@ void year_period(int freq, std::optional<int32_t> index, int* year, int* period)
         *year = *period = 0;
 }
 
-int32_t index_or_missing(std::optional<int32_t> index) { return index ? *index : calendar::kIndexND; }
+int32_t index_or_missing(std::optional<int32_t> index) {
+    return index ? *index : calendar::kIndexND;
+}
 
 }  // namespace objects
 }  // namespace crqx

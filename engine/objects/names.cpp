@@ -33,7 +33,8 @@ Status check_name(const std::string& name, bool extra_dots) {
     CRQX_RETURN_IF_ERROR(check_length(name, "object name"));
     if (!is_letter(name[0])) return bad_name(name, "it must start with a letter");
     for (char c : name)
-        if (!is_name_char(c)) return bad_name(name, "it may hold only letters, digits and _ . $ % # @");
+        if (!is_name_char(c))
+            return bad_name(name, "it may hold only letters, digits and _ . $ % # @");
     if (extra_dots) return Status::OK();
     if (name.back() == '.') return bad_name(name, "it ends with a dot");
     if (name.find("..") != std::string::npos) return bad_name(name, "it holds two dots in a row");
@@ -44,7 +45,8 @@ Status check_pattern(const std::string& pattern) {
     CRQX_RETURN_IF_ERROR(check_length(pattern, "pattern"));
     for (char c : pattern)
         if (!is_name_char(c) && c != '?' && c != '*')
-            return Status::Error(HBOBJT, "bad pattern '" + pattern + "': it may hold only name characters, ? and *");
+            return Status::Error(
+                HBOBJT, "bad pattern '" + pattern + "': it may hold only name characters, ? and *");
     return Status::OK();
 }
 

@@ -13,20 +13,24 @@ namespace {
 using store::Database;
 using store::ObjectRecord;
 
-bool is_class(int c) { return c == HSERIE || c == HSCALA || c == HFRMLA || c == HGLNAM || c == HGLFOR; }
+bool is_class(int c) {
+    return c == HSERIE || c == HSCALA || c == HFRMLA || c == HGLNAM || c == HGLFOR;
+}
 
 bool is_frequency(int code) { return calendar::describe_frequency(code).has_value(); }
 
 // Value types; a frequency code as type means dates of that frequency.
 bool is_type(int t) {
-    if (t == HNUMRC || t == HNAMEL || t == HBOOLN || t == HSTRNG || t == HPRECN || t == HDATE) return true;
+    if (t == HNUMRC || t == HNAMEL || t == HBOOLN || t == HSTRNG || t == HPRECN || t == HDATE)
+        return true;
     return t >= HDAILY && is_frequency(t);
 }
 
 Status check_frequency(int object_class, int frequency) {
     if (is_frequency(frequency)) return Status::OK();
     if (frequency == HUNDFX && object_class != HSERIE) return Status::OK();
-    return Status::Error(HBFREQ, "frequency " + std::to_string(frequency) + " is not valid for this object");
+    return Status::Error(
+        HBFREQ, "frequency " + std::to_string(frequency) + " is not valid for this object");
 }
 
 Status check_hints(const NewObject& wanted) {
@@ -46,10 +50,12 @@ Status take_target_name(Database& to, const std::string& target) {
 
 // A copy takes the attributes, associations and namelist elements along;
 // aliases stay with the original, since a name designates one object.
-Status copy_extras(Database& from, Database& to, const std::string& source, const std::string& target) {
+Status copy_extras(Database& from, Database& to, const std::string& source,
+                   const std::string& target) {
     std::vector<store::AttributeRecord> attributes;
     CRQX_RETURN_IF_ERROR(from.store->list_attributes(source, &attributes));
-    for (const store::AttributeRecord& a : attributes) CRQX_RETURN_IF_ERROR(to.store->write_attribute(target, a));
+    for (const store::AttributeRecord& a : attributes)
+        CRQX_RETURN_IF_ERROR(to.store->write_attribute(target, a));
     for (store::NameList list : {store::NameList::Associations, store::NameList::Elements}) {
         std::vector<std::string> names;
         CRQX_RETURN_IF_ERROR(from.store->read_names(source, list, &names));
@@ -58,7 +64,8 @@ Status copy_extras(Database& from, Database& to, const std::string& source, cons
     return Status::OK();
 }
 
-Status copy_between(Database& from, Database& to, const std::string& source, const std::string& target) {
+Status copy_between(Database& from, Database& to, const std::string& source,
+                    const std::string& target) {
     ObjectRecord record;
     CRQX_RETURN_IF_ERROR(from.store->find_object(source, &record));
     std::vector<store::Chunk> chunks;
@@ -75,18 +82,23 @@ Status copy_between(Database& from, Database& to, const std::string& source, con
 
 Status check_basis(int basis) {
     if (basis == HBSUND || basis == HBSDAY || basis == HBSBUS) return Status::OK();
-    return Status::Error(HBBASI, "basis " + std::to_string(basis) + " is not HBSUND, HBSDAY or HBSBUS");
+    return Status::Error(HBBASI,
+                         "basis " + std::to_string(basis) + " is not HBSUND, HBSDAY or HBSBUS");
 }
 
 Status check_observed(int observed) {
     if (observed >= HOBUND && observed <= HOBLO) return Status::OK();
-    return Status::Error(HBOBSV, "observed " + std::to_string(observed) + " is not one of HOBUND..HOBLO");
+    return Status::Error(HBOBSV,
+                         "observed " + std::to_string(observed) + " is not one of HOBUND..HOBLO");
 }
 
 Status check_new_object(const NewObject& wanted) {
     if (!is_class(wanted.object_class))
-        return Status::Error(HBCLAS, "class " + std::to_string(wanted.object_class) + " is not an object class");
-    if (!is_type(wanted.type)) return Status::Error(HBTYPE, "type " + std::to_string(wanted.type) + " is not a value type");
+        return Status::Error(
+            HBCLAS, "class " + std::to_string(wanted.object_class) + " is not an object class");
+    if (!is_type(wanted.type))
+        return Status::Error(HBTYPE,
+                             "type " + std::to_string(wanted.type) + " is not a value type");
     CRQX_RETURN_IF_ERROR(check_frequency(wanted.object_class, wanted.frequency));
     CRQX_RETURN_IF_ERROR(check_basis(wanted.basis));
     CRQX_RETURN_IF_ERROR(check_observed(wanted.observed));
@@ -158,7 +170,8 @@ Status rename_object(Database& db, const std::string& source, const std::string&
     });
 }
 
-Status copy_object(Database& from, Database& to, const std::string& source, const std::string& target) {
+Status copy_object(Database& from, Database& to, const std::string& source,
+                   const std::string& target) {
     CRQX_RETURN_IF_ERROR(check_object_name(from, source));
     CRQX_RETURN_IF_ERROR(check_object_name(to, target));
     if (&from == &to && store::name_key(source) == store::name_key(target))

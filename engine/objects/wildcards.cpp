@@ -33,15 +33,18 @@ void end_with_session() {
     });
 }
 
-bool is_class_filter(int c) { return c == 0 || c == HSERIE || c == HSCALA || c == HFRMLA || c == HGLNAM || c == HGLFOR; }
+bool is_class_filter(int c) {
+    return c == 0 || c == HSERIE || c == HSCALA || c == HFRMLA || c == HGLNAM || c == HGLFOR;
+}
 
 }  // namespace
 
-Status start_search(store::Database& db, const std::string& pattern, int only_class, const std::string& start,
-                    Search* search) {
+Status start_search(store::Database& db, const std::string& pattern, int only_class,
+                    const std::string& start, Search* search) {
     CRQX_RETURN_IF_ERROR(check_pattern(pattern));
     if (!is_class_filter(only_class))
-        return Status::Error(HBCLAS, "class " + std::to_string(only_class) + " is not an object class");
+        return Status::Error(HBCLAS,
+                             "class " + std::to_string(only_class) + " is not an object class");
     std::vector<store::ObjectRecord> all;
     CRQX_RETURN_IF_ERROR(db.store->list_objects(&all));
     std::string start_key = store::name_key(start);
@@ -74,7 +77,8 @@ void set_classic_search(int dbkey, Search search) {
 Status classic_search(int dbkey, Search** search) {
     auto it = searches().classic.find(dbkey);
     if (it == searches().classic.end())
-        return Status::Error(HNWILD, "no search was started on database key " + std::to_string(dbkey));
+        return Status::Error(HNWILD,
+                             "no search was started on database key " + std::to_string(dbkey));
     *search = &it->second;
     return Status::OK();
 }
@@ -89,14 +93,16 @@ int add_search(Search search) {
 Status find_search(int key, Search** search) {
     auto it = searches().extended.find(key);
     if (it == searches().extended.end())
-        return Status::Error(HBKEY, "wildcard key " + std::to_string(key) + " is not an open search");
+        return Status::Error(HBKEY,
+                             "wildcard key " + std::to_string(key) + " is not an open search");
     *search = &it->second;
     return Status::OK();
 }
 
 Status free_search(int key) {
     if (searches().extended.erase(key) == 0)
-        return Status::Error(HBKEY, "wildcard key " + std::to_string(key) + " is not an open search");
+        return Status::Error(HBKEY,
+                             "wildcard key " + std::to_string(key) + " is not an open search");
     return Status::OK();
 }
 

@@ -23,8 +23,8 @@ struct Search {
 // of class `only_class` when it is not 0, at or after `start` in name order
 // when `start` is not empty. HBOBJT/HNTOOLONG for a bad pattern, HBCLAS
 // for a bad class.
-Status start_search(store::Database& db, const std::string& pattern, int only_class, const std::string& start,
-                    Search* search);
+Status start_search(store::Database& db, const std::string& pattern, int only_class,
+                    const std::string& start, Search* search);
 
 // The next match without moving past it, or HNOOBJ when none is left;
 // HBKEY when the search's database has been closed since. A caller moves on

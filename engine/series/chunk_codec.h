@@ -15,7 +15,8 @@ namespace series {
 constexpr int64_t kChunkObservations = 1024;
 
 inline int64_t chunk_of(int64_t index) {
-    return index >= 0 ? index / kChunkObservations : -((-index + kChunkObservations - 1) / kChunkObservations);
+    return index >= 0 ? index / kChunkObservations
+                      : -((-index + kChunkObservations - 1) / kChunkObservations);
 }
 inline int64_t chunk_start(int64_t chunk) { return chunk * kChunkObservations; }
 

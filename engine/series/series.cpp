@@ -31,14 +31,18 @@ struct Codec {
     static std::string encode_whole(const T* values) {
         return std::string(reinterpret_cast<const char*>(values), kChunkObservations * sizeof(T));
     }
-    static bool decode(const std::string& blob, SlotArray* slots) { return decode_slots(blob, slots); }
+    static bool decode(const std::string& blob, SlotArray* slots) {
+        return decode_slots(blob, slots);
+    }
     static std::string encode(const SlotArray& slots) { return encode_slots(slots); }
 };
 
 template <>
 struct Codec<std::string> {
     using SlotArray = TextSlots;
-    static SlotArray empty() { return TextSlots(static_cast<size_t>(kChunkObservations), missing::kStringND); }
+    static SlotArray empty() {
+        return TextSlots(static_cast<size_t>(kChunkObservations), missing::kStringND);
+    }
     static bool valid(const std::string& blob) {
         TextSlots scratch;
         return decode_text_slots(blob, &scratch);
@@ -51,19 +55,26 @@ struct Codec<std::string> {
     static std::string encode_whole(const std::string* values) {
         return encode_text_slots(TextSlots(values, values + kChunkObservations));
     }
-    static bool decode(const std::string& blob, SlotArray* slots) { return decode_text_slots(blob, slots); }
+    static bool decode(const std::string& blob, SlotArray* slots) {
+        return decode_text_slots(blob, slots);
+    }
     static std::string encode(const SlotArray& slots) { return encode_text_slots(slots); }
 };
 
 template <typename T>
 T nd_value();
 template <>
-std::string nd_value<std::string>() { return missing::kStringND; }
+std::string nd_value<std::string>() {
+    return missing::kStringND;
+}
 template <typename T>
-T nd_value() { return Missing<T>::codes[kSlotND]; }
+T nd_value() {
+    return Missing<T>::codes[kSlotND];
+}
 
 Status damaged(const std::string& name, int64_t chunk) {
-    return Status::Error(HIFAIL, "stored values of '" + name + "' are damaged (chunk " + std::to_string(chunk) + ")");
+    return Status::Error(HIFAIL, "stored values of '" + name + "' are damaged (chunk " +
+                                     std::to_string(chunk) + ")");
 }
 
 // The part of chunk `chunk` that `span` covers, as slot offsets.
@@ -82,10 +93,13 @@ Overlap overlap(int64_t chunk, Span span) {
 
 Status check_range_bounds(const calendar::Frequency& f, const int* range, Span* span) {
     int64_t first = range[1], last = range[2];
-    if (!calendar::in_span(f, first)) return Status::Error(HBSRNG, "the range starts at no date of its frequency");
-    if (!calendar::in_span(f, last)) return Status::Error(HBERNG, "the range ends at no date of its frequency");
+    if (!calendar::in_span(f, first))
+        return Status::Error(HBSRNG, "the range starts at no date of its frequency");
+    if (!calendar::in_span(f, last))
+        return Status::Error(HBERNG, "the range ends at no date of its frequency");
     if (last < first) return Status::Error(HBRNG, "the range ends before it starts");
-    if (last - first + 1 > INT32_MAX) return Status::Error(HBNRNG, "the range holds too many observations");
+    if (last - first + 1 > INT32_MAX)
+        return Status::Error(HBNRNG, "the range holds too many observations");
     *span = {first, last};
     return Status::OK();
 }
@@ -98,7 +112,8 @@ Status find_valued(Database& db, const std::string& name, ValuedObject* object) 
     if (r.object_class != HSERIE && r.object_class != HSCALA)
         return Status::Error(HBCLAS, "object '" + r.name + "' is neither a series nor a scalar");
     std::optional<Kind> kind = kind_of_type(r.type);
-    if (!kind) return Status::Error(HBTYPE, "object '" + r.name + "' holds no values of a value kind");
+    if (!kind)
+        return Status::Error(HBTYPE, "object '" + r.name + "' holds no values of a value kind");
     object->kind = *kind;
     return Status::OK();
 }
@@ -113,11 +128,15 @@ Status resolve_span(const ValuedObject& object, const int* range, Span* span) {
         return Status::Error(HNULLP, "series '" + r.name + "' needs a range");
     }
     auto f = calendar::describe_frequency(range[0]);
-    if (!f) return Status::Error(HBFREQ, "the range's frequency " + std::to_string(range[0]) + " is not valid");
+    if (!f)
+        return Status::Error(HBFREQ,
+                             "the range's frequency " + std::to_string(range[0]) + " is not valid");
     Span given;
     CRQX_RETURN_IF_ERROR(check_range_bounds(*f, range, &given));
     if (object.is_scalar()) {
-        if (given.count() != 1) return Status::Error(HBNRNG, "scalar '" + r.name + "' takes a range of one observation");
+        if (given.count() != 1)
+            return Status::Error(HBNRNG,
+                                 "scalar '" + r.name + "' takes a range of one observation");
         *span = {0, 0};
         return Status::OK();
     }
@@ -132,14 +151,16 @@ template <typename T>
 Status read_span(Database& db, const ValuedObject& object, Span span, T* out) {
     const std::string& name = object.record.name;
     std::vector<Chunk> chunks;
-    CRQX_RETURN_IF_ERROR(db.store->read_chunk_span(name, chunk_of(span.first), chunk_of(span.last), &chunks));
+    CRQX_RETURN_IF_ERROR(
+        db.store->read_chunk_span(name, chunk_of(span.first), chunk_of(span.last), &chunks));
     for (const Chunk& c : chunks)
         if (!Codec<T>::valid(c.data)) return damaged(name, c.number);
     const T nd = nd_value<T>();
     std::fill(out, out + span.count(), nd);
     for (const Chunk& c : chunks) {
         Overlap o = overlap(c.number, span);
-        Codec<T>::extract(c.data, static_cast<size_t>(o.from_slot), static_cast<size_t>(o.count), out + o.offset);
+        Codec<T>::extract(c.data, static_cast<size_t>(o.from_slot), static_cast<size_t>(o.count),
+                          out + o.offset);
     }
     return Status::OK();
 }
@@ -151,7 +172,8 @@ Status write_span(Database& db, const ValuedObject& object, Span span, const T* 
         store::ObjectRecord r;
         CRQX_RETURN_IF_ERROR(db.store->find_object(name, &r));
         if (r.object_class != HSERIE && r.object_class != HSCALA)
-            return Status::Error(HBCLAS, "object '" + r.name + "' holds no stored values (a formula is computed)");
+            return Status::Error(
+                HBCLAS, "object '" + r.name + "' holds no stored values (a formula is computed)");
         int64_t first_chunk = chunk_of(span.first), last_chunk = chunk_of(span.last);
         // Only the chunks at either end can be partly covered: read just those.
         std::vector<Chunk> edges;
@@ -174,7 +196,8 @@ Status write_span(Database& db, const ValuedObject& object, Span span, const T* 
         }
         CRQX_RETURN_IF_ERROR(db.store->write_chunks(name, out));
         if (r.object_class == HSERIE) {
-            int32_t first = static_cast<int32_t>(span.first), last = static_cast<int32_t>(span.last);
+            int32_t first = static_cast<int32_t>(span.first),
+                    last = static_cast<int32_t>(span.last);
             r.first_index = r.first_index ? std::min(*r.first_index, first) : first;
             r.last_index = r.last_index ? std::max(*r.last_index, last) : last;
         }

@@ -10,7 +10,8 @@ namespace crqx::session {
 inline store::StoreOptions store_options() {
     store::StoreOptions options;
     options.busy_timeout_ms = static_cast<int>(option("BUSY_TIMEOUT"));
-    options.durability = option("DURABILITY") == 1 ? store::Durability::Process : store::Durability::PowerLoss;
+    options.durability =
+        option("DURABILITY") == 1 ? store::Durability::Process : store::Durability::PowerLoss;
     return options;
 }
 

@@ -34,8 +34,8 @@ Status check_not_open(const std::string& identity, Mode mode) {
     for (const auto& entry : registry().open) {
         const Database& d = entry.second;
         if (d.identity == identity && (d.mode != Mode::Read || mode != Mode::Read))
-            return Status::Error(HFUSE, "the database is already open as key " + std::to_string(d.key) +
-                                            " in this session");
+            return Status::Error(HFUSE, "the database is already open as key " +
+                                            std::to_string(d.key) + " in this session");
     }
     return Status::OK();
 }
@@ -51,11 +51,14 @@ Status mode_from_code(int code, Mode* mode) {
         case HSMODE: *mode = Mode::Shared; return Status::OK();
         case HWMODE: *mode = Mode::Write; return Status::OK();
         case HDMODE: *mode = Mode::Direct; return Status::OK();
-        default: return Status::Error(HBMODE, "access mode " + std::to_string(code) + " is not one of HRMODE..HDMODE");
+        default:
+            return Status::Error(
+                HBMODE, "access mode " + std::to_string(code) + " is not one of HRMODE..HDMODE");
     }
 }
 
-Status open_database(const std::string& name, Mode mode, const StoreOptions& options, int* key, int connection) {
+Status open_database(const std::string& name, Mode mode, const StoreOptions& options, int* key,
+                     int connection) {
     Database d;
     d.identity = mode == Mode::Work ? "" : file_identity(name);
     CRQX_RETURN_IF_ERROR(check_not_open(d.identity, mode));

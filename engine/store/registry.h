@@ -17,7 +17,7 @@ struct Database {
     std::string name;      // as the caller gave it
     std::string identity;  // device and inode of the file ("" for work databases)
     Mode mode = Mode::Read;
-    int connection = 0;    // the connection it was opened through (0: none)
+    int connection = 0;  // the connection it was opened through (0: none)
     std::unique_ptr<Store> store;
 };
 

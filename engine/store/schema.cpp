@@ -86,10 +86,12 @@ Status check_format(sqlite3* db, bool* fresh) {
     CRQX_RETURN_IF_ERROR(pragma_int(db, "SELECT count(*) FROM sqlite_schema", &tables));
     *fresh = app_id == 0 && version == 0 && tables == 0;
     if (*fresh) return Status::OK();
-    if (app_id != kApplicationId) return Status::Error(HNZVDB, "the file is not a database of this engine");
+    if (app_id != kApplicationId)
+        return Status::Error(HNZVDB, "the file is not a database of this engine");
     if (version > kFormatVersion)
         return Status::Error(HBVER, "the file has format version " + std::to_string(version) +
-                                        ", newer than this engine's " + std::to_string(kFormatVersion));
+                                        ", newer than this engine's " +
+                                        std::to_string(kFormatVersion));
     return Status::OK();
 }
 

@@ -17,8 +17,9 @@ const char* const kExtraTables[] = {"attributes", "aliases", "associations", "na
 // refer to the main database's objects.
 std::string extra_tables_sql(bool temp) {
     std::string create = temp ? "CREATE TEMP TABLE IF NOT EXISTS " : "CREATE TABLE IF NOT EXISTS ";
-    std::string owner = temp ? "object_id INTEGER NOT NULL"
-                             : "object_id INTEGER NOT NULL REFERENCES objects(id) ON DELETE CASCADE";
+    std::string owner = temp
+                            ? "object_id INTEGER NOT NULL"
+                            : "object_id INTEGER NOT NULL REFERENCES objects(id) ON DELETE CASCADE";
     return create + "attributes(" + owner +
            ", name_key TEXT NOT NULL, name TEXT NOT NULL, type INTEGER NOT NULL,"
            " frequency INTEGER NOT NULL, number INTEGER NOT NULL, text TEXT NOT NULL,"
@@ -27,9 +28,11 @@ std::string extra_tables_sql(bool temp) {
            ", position INTEGER NOT NULL) WITHOUT ROWID;"
            "CREATE INDEX IF NOT EXISTS aliases_by_object ON aliases(object_id, position);" +
            create + "associations(" + owner +
-           ", position INTEGER NOT NULL, name TEXT NOT NULL, PRIMARY KEY(object_id, position)) WITHOUT ROWID;" +
+           ", position INTEGER NOT NULL, name TEXT NOT NULL, PRIMARY KEY(object_id, position)) "
+           "WITHOUT ROWID;" +
            create + "namelist_elements(" + owner +
-           ", position INTEGER NOT NULL, name TEXT NOT NULL, PRIMARY KEY(object_id, position)) WITHOUT ROWID;";
+           ", position INTEGER NOT NULL, name TEXT NOT NULL, PRIMARY KEY(object_id, position)) "
+           "WITHOUT ROWID;";
 }
 
 Status count_extra_tables(sqlite3* db, int* count) {
@@ -60,9 +63,11 @@ Status done(sqlite3* db, int rc, const std::string& what) {
 Status ensure_extra_tables(sqlite3* db, bool writable) {
     int present = 0;
     CRQX_RETURN_IF_ERROR(count_extra_tables(db, &present));
-    if (present == static_cast<int>(sizeof kExtraTables / sizeof *kExtraTables)) return Status::OK();
+    if (present == static_cast<int>(sizeof kExtraTables / sizeof *kExtraTables))
+        return Status::OK();
     int rc = exec(db, extra_tables_sql(!writable).c_str());
-    return rc == SQLITE_OK ? Status::OK() : sqlite_error(db, rc, "adding the attribute tables", HFUSE);
+    return rc == SQLITE_OK ? Status::OK()
+                           : sqlite_error(db, rc, "adding the attribute tables", HFUSE);
 }
 
 Status clear_extra_tables(sqlite3* db) {
@@ -76,7 +81,9 @@ Status clear_extra_tables(sqlite3* db) {
 Status SqliteStore::check_not_alias(const std::string& name) {
     Statement st(db_, "SELECT alias FROM aliases WHERE alias_key = ?1");
     int rc = st.bind(1, name_key(name)).step();
-    if (rc == SQLITE_ROW) return Status::Error(HOEXI, "'" + name + "' is already an alias ('" + st.column_text(0) + "')");
+    if (rc == SQLITE_ROW)
+        return Status::Error(HOEXI,
+                             "'" + name + "' is already an alias ('" + st.column_text(0) + "')");
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "looking up aliases", HLOCKD);
 }
 
@@ -89,7 +96,8 @@ Status SqliteStore::delete_object_extras(int64_t id) {
     return Status::OK();
 }
 
-Status SqliteStore::find_attribute(const std::string& object, const std::string& name, AttributeRecord* record) {
+Status SqliteStore::find_attribute(const std::string& object, const std::string& name,
+                                   AttributeRecord* record) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
     Statement st(db_,
@@ -111,17 +119,22 @@ Status SqliteStore::write_attribute(const std::string& object, const AttributeRe
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
     // The first spelling of an attribute's name stays (as with objects).
-    Statement st(db_,
-                 "INSERT INTO attributes(object_id, name_key, name, type, frequency, number, text)"
-                 " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7) ON CONFLICT(object_id, name_key) DO UPDATE SET"
-                 " type = excluded.type, frequency = excluded.frequency, number = excluded.number,"
-                 " text = excluded.text");
-    st.bind(1, id).bind(2, name_key(record.name)).bind(3, record.name).bind(4, int64_t{record.type});
+    Statement st(
+        db_,
+        "INSERT INTO attributes(object_id, name_key, name, type, frequency, number, text)"
+        " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7) ON CONFLICT(object_id, name_key) DO UPDATE SET"
+        " type = excluded.type, frequency = excluded.frequency, number = excluded.number,"
+        " text = excluded.text");
+    st.bind(1, id)
+        .bind(2, name_key(record.name))
+        .bind(3, record.name)
+        .bind(4, int64_t{record.type});
     st.bind(5, int64_t{record.frequency}).bind(6, record.number).bind(7, record.text);
     return done(db_, st.step(), "writing attribute '" + record.name + "'");
 }
 
-Status SqliteStore::list_attributes(const std::string& object, std::vector<AttributeRecord>* records) {
+Status SqliteStore::list_attributes(const std::string& object,
+                                    std::vector<AttributeRecord>* records) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
     Statement st(db_,
@@ -141,7 +154,8 @@ Status SqliteStore::list_attributes(const std::string& object, std::vector<Attri
     return done(db_, rc, "listing attributes");
 }
 
-Status SqliteStore::read_names(const std::string& object, NameList list, std::vector<std::string>* names) {
+Status SqliteStore::read_names(const std::string& object, NameList list,
+                               std::vector<std::string>* names) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
     std::string sql = std::string("SELECT ") + list_column(list) + " FROM " + list_table(list) +
@@ -153,7 +167,8 @@ Status SqliteStore::read_names(const std::string& object, NameList list, std::ve
     return done(db_, rc, "reading a name list");
 }
 
-Status SqliteStore::write_names(const std::string& object, NameList list, const std::vector<std::string>& names) {
+Status SqliteStore::write_names(const std::string& object, NameList list,
+                                const std::vector<std::string>& names) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
     std::string clear = std::string("DELETE FROM ") + list_table(list) + " WHERE object_id = ?1";
@@ -166,11 +181,13 @@ Status SqliteStore::write_names(const std::string& object, NameList list, const 
             Statement owner(db_, "SELECT name FROM objects WHERE name_key = ?1");
             int rc = owner.bind(1, name_key(name)).step();
             if (rc == SQLITE_ROW)
-                return Status::Error(HOEXI, "alias '" + name + "' is the name of object '" + owner.column_text(0) + "'");
+                return Status::Error(HOEXI, "alias '" + name + "' is the name of object '" +
+                                                owner.column_text(0) + "'");
             CRQX_RETURN_IF_ERROR(check_not_alias(name));
         }
-        std::string sql = alias ? std::string("INSERT INTO aliases(alias_key, alias, object_id, position)"
-                                              " VALUES (?1, ?2, ?3, ?4)")
+        std::string sql = alias ? std::string(
+                                      "INSERT INTO aliases(alias_key, alias, object_id, position)"
+                                      " VALUES (?1, ?2, ?3, ?4)")
                                 : std::string("INSERT INTO ") + list_table(list) +
                                       "(object_id, position, name) VALUES (?3, ?4, ?2)";
         Statement st(db_, sql.c_str());

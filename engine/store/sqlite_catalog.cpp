@@ -47,15 +47,20 @@ std::string resolved_id(int parameter) {
 }
 
 void bind_optional(Statement& st, int index, const std::optional<int32_t>& value) {
-    if (value) st.bind(index, static_cast<int64_t>(*value));
-    else st.bind_null(index);
+    if (value)
+        st.bind(index, static_cast<int64_t>(*value));
+    else
+        st.bind_null(index);
 }
 
 // Binds ?1..?16 in the order of kObjectColumns, with the name key as ?16.
 void bind_record(Statement& st, const ObjectRecord& r) {
     st.bind(1, r.name).bind(2, int64_t{r.object_class}).bind(3, int64_t{r.type});
     st.bind(4, int64_t{r.frequency}).bind(5, int64_t{r.basis}).bind(6, int64_t{r.observed});
-    st.bind(7, r.description).bind(8, r.documentation).bind(9, r.created_ms).bind(10, r.modified_ms);
+    st.bind(7, r.description)
+        .bind(8, r.documentation)
+        .bind(9, r.created_ms)
+        .bind(10, r.modified_ms);
     bind_optional(st, 11, r.first_index);
     bind_optional(st, 12, r.last_index);
     st.bind(13, int64_t{r.numobs_hint}).bind(14, int64_t{r.numchr_hint}).bind(15, r.growth_hint);
@@ -64,7 +69,8 @@ void bind_record(Statement& st, const ObjectRecord& r) {
 
 Status write_done(sqlite3* db, int rc, const std::string& what, const std::string& name) {
     if (rc == SQLITE_DONE) return Status::OK();
-    if ((rc & 0xFF) == SQLITE_CONSTRAINT) return Status::Error(HOEXI, "object '" + name + "' already exists");
+    if ((rc & 0xFF) == SQLITE_CONSTRAINT)
+        return Status::Error(HOEXI, "object '" + name + "' already exists");
     return sqlite_error(db, rc, what, HLOCKD);
 }
 
@@ -87,12 +93,18 @@ Status SqliteStore::read_info(DatabaseInfo* info) {
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         std::string key = st.column_text(0);
-        if (key == "created_ms") info->created_ms = st.column_int(1);
-        else if (key == "modified_ms") info->modified_ms = st.column_int(1);
-        else if (key == "description") info->description = st.column_text(1);
-        else if (key == "documentation") info->documentation = st.column_text(1);
-        else if (key == "dimension") info->dimension = static_cast<int>(st.column_int(1));
-        else if (key == "extra_dots") info->extra_dots = static_cast<int>(st.column_int(1));
+        if (key == "created_ms")
+            info->created_ms = st.column_int(1);
+        else if (key == "modified_ms")
+            info->modified_ms = st.column_int(1);
+        else if (key == "description")
+            info->description = st.column_text(1);
+        else if (key == "documentation")
+            info->documentation = st.column_text(1);
+        else if (key == "dimension")
+            info->dimension = static_cast<int>(st.column_int(1));
+        else if (key == "extra_dots")
+            info->extra_dots = static_cast<int>(st.column_int(1));
     }
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "reading the database properties", HLOCKD);
     Statement version(db_, "PRAGMA user_version");
@@ -108,7 +120,8 @@ Status SqliteStore::write_info(const DatabaseInfo& info) {
 }
 
 Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
-    std::string sql = std::string("SELECT ") + kObjectColumns + " FROM objects WHERE id = " + resolved_id(1);
+    std::string sql =
+        std::string("SELECT ") + kObjectColumns + " FROM objects WHERE id = " + resolved_id(1);
     Statement st(db_, sql.c_str());
     int rc = st.bind(1, name_key(name)).step();
     if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
@@ -131,12 +144,14 @@ Status SqliteStore::update_object(const std::string& name, const ObjectRecord& r
         "UPDATE objects SET name=?1, class=?2, type=?3, frequency=?4, basis=?5, observed=?6,"
         " description=?7, documentation=?8, created_ms=?9, modified_ms=?10, first_index=?11,"
         " last_index=?12, numobs_hint=?13, numchr_hint=?14, growth_hint=?15, name_key=?16"
-        " WHERE id = " + resolved_id(17);
+        " WHERE id = " +
+        resolved_id(17);
     Statement st(db_, sql.c_str());
     bind_record(st, record);
     st.bind(17, name_key(name));
     CRQX_RETURN_IF_ERROR(write_done(db_, st.step(), "updating object '" + name + "'", record.name));
-    if (sqlite3_changes(db_) == 0) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
+    if (sqlite3_changes(db_) == 0)
+        return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
     return Status::OK();
 }
 
@@ -158,7 +173,8 @@ Status SqliteStore::delete_object(const std::string& name) {
     CRQX_RETURN_IF_ERROR(delete_object_extras(id));
     Statement st(db_, "DELETE FROM objects WHERE id = ?1");
     int rc = st.bind(1, id).step();
-    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "deleting object '" + name + "'", HLOCKD);
+    return rc == SQLITE_DONE ? Status::OK()
+                             : sqlite_error(db_, rc, "deleting object '" + name + "'", HLOCKD);
 }
 
 Status SqliteStore::list_objects(std::vector<ObjectRecord>* records) {

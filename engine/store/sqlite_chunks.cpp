@@ -11,9 +11,10 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
                                     std::vector<Chunk>* chunks) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(name, &id));
-    Statement st(db_,
-                 "SELECT chunk, data FROM value_chunks WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3"
-                 " ORDER BY chunk");
+    Statement st(
+        db_,
+        "SELECT chunk, data FROM value_chunks WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3"
+        " ORDER BY chunk");
     st.bind(1, id).bind(2, first).bind(3, last);
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) chunks->push_back({st.column_int(0), st.column_blob(1)});
@@ -24,7 +25,8 @@ Status SqliteStore::write_chunks(const std::string& name, const std::vector<Chun
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(name, &id));
     for (const Chunk& c : chunks) {
-        Statement st(db_, "INSERT OR REPLACE INTO value_chunks(object_id, chunk, data) VALUES (?1, ?2, ?3)");
+        Statement st(
+            db_, "INSERT OR REPLACE INTO value_chunks(object_id, chunk, data) VALUES (?1, ?2, ?3)");
         int rc = st.bind(1, id).bind(2, c.number).bind_blob(3, c.data).step();
         if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "writing values", HLOCKD);
     }

@@ -30,7 +30,8 @@ constexpr size_t kMaxPathBytes = 511;
 
 bool writes(Mode mode) { return mode != Mode::Read; }
 bool must_exist(Mode mode) {
-    return mode == Mode::Read || mode == Mode::Update || mode == Mode::Shared || mode == Mode::Direct;
+    return mode == Mode::Read || mode == Mode::Update || mode == Mode::Shared ||
+           mode == Mode::Direct;
 }
 
 // Rejects names that cannot be a database file, and keeps SQLite from
@@ -40,8 +41,10 @@ bool must_exist(Mode mode) {
 Status check_path(const std::string& path, std::string* file) {
     if (path.empty()) return Status::Error(HBFILE, "the database name is empty");
     if (path.size() > kMaxPathBytes)
-        return Status::Error(HBFILE, "the database name is longer than " + std::to_string(kMaxPathBytes) + " bytes");
-    if (path.find('\0') != std::string::npos) return Status::Error(HBFILE, "the database name holds a NUL byte");
+        return Status::Error(
+            HBFILE, "the database name is longer than " + std::to_string(kMaxPathBytes) + " bytes");
+    if (path.find('\0') != std::string::npos)
+        return Status::Error(HBFILE, "the database name holds a NUL byte");
     *file = path[0] == ':' ? "./" + path : path;
     struct stat st;
     if (stat(file->c_str(), &st) != 0) return Status::OK();
@@ -54,7 +57,8 @@ Status check_path(const std::string& path, std::string* file) {
 // descriptors says so, anything else is an unusable name.
 Status system_error(int err, const std::string& what) {
     std::string text = what + ": " + std::strerror(err);
-    if (err == EMFILE) return Status::Error(HMFILE, text + " (the process has too many open files)");
+    if (err == EMFILE)
+        return Status::Error(HMFILE, text + " (the process has too many open files)");
     if (err == ENFILE) return Status::Error(HNFILE, text + " (the system has too many open files)");
     return Status::Error(HBFILE, text);
 }
@@ -119,9 +123,11 @@ void close_connection(sqlite3** db) {
     *db = nullptr;
 }
 
-Status open_connection(const std::string& uri, int flags, const StoreOptions& options, Mode mode, sqlite3** db) {
+Status open_connection(const std::string& uri, int flags, const StoreOptions& options, Mode mode,
+                       sqlite3** db) {
     int rc = sqlite3_open_v2(uri.c_str(), db, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
-    Status s = rc == SQLITE_OK ? configure(*db, mode, options) : sqlite_error(*db, rc, "opening '" + uri + "'", HFUSE);
+    Status s = rc == SQLITE_OK ? configure(*db, mode, options)
+                               : sqlite_error(*db, rc, "opening '" + uri + "'", HFUSE);
     if (!s.ok()) close_connection(db);
     return s;
 }
@@ -152,25 +158,30 @@ bool has_content(const std::string& path) {
 // SQLite cannot make the shared-memory file a reader of a WAL database
 // needs; such a file is read as immutable, which is sound only while no
 // unmerged WAL lies beside it.
-Status open_reader(const std::string& file, const StoreOptions& options, sqlite3** db, bool* fresh) {
+Status open_reader(const std::string& file, const StoreOptions& options, sqlite3** db,
+                   bool* fresh) {
     Status s = open_connection(file, SQLITE_OPEN_READONLY, options, Mode::Read, db);
     if (s.ok()) s = check_format(*db, fresh);
     if (s.ok() || (s.code() != HBFILE && s.code() != HREADO)) return s;
     if (*db != nullptr) close_connection(db);
     if (has_content(file + "-wal"))
-        return Status::Error(HBFILE, "'" + file + "' has changes in its -wal file that cannot be merged here "
-                                     "(read-only media?)");
-    CRQX_RETURN_IF_ERROR(open_connection(file_uri(file, "immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                                         options, Mode::Read, db));
+        return Status::Error(HBFILE,
+                             "'" + file +
+                                 "' has changes in its -wal file that cannot be merged here "
+                                 "(read-only media?)");
+    CRQX_RETURN_IF_ERROR(open_connection(file_uri(file, "immutable=1"),
+                                         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, options,
+                                         Mode::Read, db));
     return check_format(*db, fresh);
 }
 
 // Identifies the file before anything writes to it: only a database of
 // ours, or an empty file this open has just created, may be written.
-Status identify(const std::string& file, const StoreOptions& options, bool created, sqlite3** reader,
-                bool* fresh) {
+Status identify(const std::string& file, const StoreOptions& options, bool created,
+                sqlite3** reader, bool* fresh) {
     Status s = open_reader(file, options, reader, fresh);
-    if (s.ok() && *fresh && !created) s = Status::Error(HNZVDB, "the file is empty, not a database");
+    if (s.ok() && *fresh && !created)
+        s = Status::Error(HNZVDB, "the file is empty, not a database");
     if (!s.ok() && *reader != nullptr) close_connection(reader);
     return s;
 }
@@ -205,7 +216,8 @@ Status open_file_store(const std::string& path, Mode mode, const StoreOptions& o
 Status open_work_store(std::unique_ptr<Store>* out) {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr);
-    Status s = rc == SQLITE_OK ? create_schema(db, now_ms()) : sqlite_error(db, rc, "opening a work database", HFUSE);
+    Status s = rc == SQLITE_OK ? create_schema(db, now_ms())
+                               : sqlite_error(db, rc, "opening a work database", HFUSE);
     auto store = std::make_unique<SqliteStore>(db, Mode::Work);
     if (!s.ok()) return s;
     *out = std::move(store);
@@ -219,7 +231,8 @@ int64_t now_ms() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-Status open_store(const std::string& path, Mode mode, const StoreOptions& options, std::unique_ptr<Store>* out) {
+Status open_store(const std::string& path, Mode mode, const StoreOptions& options,
+                  std::unique_ptr<Store>* out) {
     return mode == Mode::Work ? open_work_store(out) : open_file_store(path, mode, options, out);
 }
 
@@ -296,7 +309,8 @@ Status SqliteStore::restore() {
 
 Status SqliteStore::pack() {
     if (!writable()) return Status::Error(HREADO, "the database is open read-only");
-    if (dirty_) return Status::Error(HNPOST, "the database has unposted changes; post or restore first");
+    if (dirty_)
+        return Status::Error(HNPOST, "the database has unposted changes; post or restore first");
     CRQX_RETURN_IF_ERROR(finish("ROLLBACK", "packing"));
     int rc = exec(db_, "VACUUM");
     Status s = rc == SQLITE_OK ? Status::OK() : sqlite_error(db_, rc, "packing", HLOCKD);

@@ -40,11 +40,15 @@ public:
     Status read_chunk_span(const std::string& name, int64_t first, int64_t last,
                            std::vector<Chunk>* chunks) override;  // sqlite_chunks.cpp
     Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) override;
-    Status find_attribute(const std::string& object, const std::string& name, AttributeRecord* record) override;
+    Status find_attribute(const std::string& object, const std::string& name,
+                          AttributeRecord* record) override;
     Status write_attribute(const std::string& object, const AttributeRecord& record) override;
-    Status list_attributes(const std::string& object, std::vector<AttributeRecord>* records) override;
-    Status read_names(const std::string& object, NameList list, std::vector<std::string>* names) override;
-    Status write_names(const std::string& object, NameList list, const std::vector<std::string>& names) override;
+    Status list_attributes(const std::string& object,
+                           std::vector<AttributeRecord>* records) override;
+    Status read_names(const std::string& object, NameList list,
+                      std::vector<std::string>* names) override;
+    Status write_names(const std::string& object, NameList list,
+                       const std::vector<std::string>& names) override;
 
     // Takes the write lock now (update and write modes, at open and after
     // each post); HFUSE when another process holds it past the timeout.

@@ -108,7 +108,8 @@ namespace {
 // running out of file descriptors has statuses of its own.
 Status cannot_open(sqlite3* db, const std::string& text) {
     int err = db != nullptr ? sqlite3_system_errno(db) : 0;
-    if (err == EMFILE) return Status::Error(HMFILE, text + " (the process has too many open files)");
+    if (err == EMFILE)
+        return Status::Error(HMFILE, text + " (the process has too many open files)");
     if (err == ENFILE) return Status::Error(HNFILE, text + " (the system has too many open files)");
     return Status::Error(HBFILE, text);
 }

@@ -105,7 +105,7 @@ public:
     virtual Status post() = 0;     // unposted changes become durable
     virtual Status restore() = 0;  // back to the last post
     virtual bool has_unposted() const = 0;
-    virtual Status pack() = 0;     // compacts the file (no unposted changes allowed)
+    virtual Status pack() = 0;  // compacts the file (no unposted changes allowed)
     // Ends the store: posts first when `post_first`, else discards.
     virtual Status close(bool post_first) = 0;
 
@@ -141,13 +141,16 @@ public:
     virtual Status find_attribute(const std::string& object, const std::string& name,
                                   AttributeRecord* record) = 0;
     virtual Status write_attribute(const std::string& object, const AttributeRecord& record) = 0;
-    virtual Status list_attributes(const std::string& object, std::vector<AttributeRecord>* records) = 0;
+    virtual Status list_attributes(const std::string& object,
+                                   std::vector<AttributeRecord>* records) = 0;
 
     // One of an object's name lists, in the order it was set.
     // write_names replaces the whole list; an alias must not be taken by
     // an object's name or another object's alias (HOEXI).
-    virtual Status read_names(const std::string& object, NameList list, std::vector<std::string>* names) = 0;
-    virtual Status write_names(const std::string& object, NameList list, const std::vector<std::string>& names) = 0;
+    virtual Status read_names(const std::string& object, NameList list,
+                              std::vector<std::string>* names) = 0;
+    virtual Status write_names(const std::string& object, NameList list,
+                               const std::vector<std::string>& names) = 0;
 };
 
 // What the caller decides for a store it opens (the session's options).
@@ -167,7 +170,8 @@ struct StoreOptions {
 // HNZVDB (not a database of this engine), HBVER (newer format),
 // HREADO (file not writable for a writing mode), HFUSE (another process
 // holds the write lock past the busy timeout).
-Status open_store(const std::string& path, Mode mode, const StoreOptions& options, std::unique_ptr<Store>* out);
+Status open_store(const std::string& path, Mode mode, const StoreOptions& options,
+                  std::unique_ptr<Store>* out);
 
 // Current time in milliseconds since 1970-01-01T00:00 UTC.
 int64_t now_ms();

@@ -20,24 +20,27 @@
 
 #include "crqx.h"
 
-typedef int (*value_getter)(int dbkey, char *name, int *range, void *values);
-typedef int (*value_putter)(int dbkey, char *name, int *range, int value_type, void *values);
+typedef int (*value_getter)(int dbkey, char* name, int* range, void* values);
+typedef int (*value_putter)(int dbkey, char* name, int* range, int value_type, void* values);
 
 /* Each kind's functions behind one signature: the array as void *, and the
    date writer's value type, which the other writers do not take. */
-#define KIND_FUNCTIONS(kind, ctype, get, put_call)                                     \
-    static int get_##kind(int dbkey, char *name, int *range, void *values) {          \
-        return get(dbkey, name, range, (ctype *)values);                               \
-    }                                                                                  \
-    static int put_##kind(int dbkey, char *name, int *range, int value_type, void *values) { \
-        (void)value_type;                                                              \
-        return put_call;                                                               \
+#define KIND_FUNCTIONS(kind, ctype, get, put_call)                                           \
+    static int get_##kind(int dbkey, char* name, int* range, void* values) {                 \
+        return get(dbkey, name, range, (ctype*)values);                                      \
+    }                                                                                        \
+    static int put_##kind(int dbkey, char* name, int* range, int value_type, void* values) { \
+        (void)value_type;                                                                    \
+        return put_call;                                                                     \
     }
 KIND_FUNCTIONS(precision, double, zavo_get_precisions,
-               zavo_write_precisions(dbkey, name, range, (double *)values))
-KIND_FUNCTIONS(numeric, float, zavo_get_numerics, zavo_write_numerics(dbkey, name, range, (float *)values))
-KIND_FUNCTIONS(boolean, int, zavo_get_booleans, zavo_write_booleans(dbkey, name, range, (int *)values))
-KIND_FUNCTIONS(date, int, zavo_get_dates, zavo_write_dates(dbkey, name, range, value_type, (int *)values))
+               zavo_write_precisions(dbkey, name, range, (double*)values))
+KIND_FUNCTIONS(numeric, float, zavo_get_numerics,
+               zavo_write_numerics(dbkey, name, range, (float*)values))
+KIND_FUNCTIONS(boolean, int, zavo_get_booleans,
+               zavo_write_booleans(dbkey, name, range, (int*)values))
+KIND_FUNCTIONS(date, int, zavo_get_dates,
+               zavo_write_dates(dbkey, name, range, value_type, (int*)values))
 
 /* One row per value kind: its letter, item size and engine functions. */
 typedef struct {
@@ -54,7 +57,7 @@ static const kind_row kinds[] = {
     {'d', sizeof(int), get_date, put_date},
 };
 
-static const kind_row *find_kind(int letter) {
+static const kind_row* find_kind(int letter) {
     for (size_t i = 0; i < sizeof kinds / sizeof kinds[0]; i++)
         if (kinds[i].letter == letter) return &kinds[i];
     PyErr_Format(PyExc_ValueError, "unknown value kind '%c'", letter);
@@ -62,7 +65,7 @@ static const kind_row *find_kind(int letter) {
 }
 
 /* The buffer's struct format letter matches the kind's C type. */
-static int format_fits(const char *format, char letter) {
+static int format_fits(const char* format, char letter) {
     if (format == NULL) return 0;
     if (*format == '<' || *format == '=' || *format == '@') format++;
     if (format[0] == '\0' || format[1] != '\0') return 0;
@@ -74,16 +77,19 @@ static int format_fits(const char *format, char letter) {
 }
 
 /* Checks the buffer against the kind and the range; sets an exception. */
-static int buffer_fits(const Py_buffer *view, const kind_row *kind, int first, int last) {
+static int buffer_fits(const Py_buffer* view, const kind_row* kind, int first, int last) {
     long long count = (long long)last - first + 1;
     if (count < 1) {
         PyErr_SetString(PyExc_ValueError, "the range holds no observation");
         return 0;
     }
     if (view->itemsize != kind->itemsize || !format_fits(view->format, kind->letter)) {
-        PyErr_Format(PyExc_TypeError, "kind '%c' needs items of %zd bytes (%s), the buffer has '%s'",
-                     kind->letter, kind->itemsize,
-                     kind->letter == 'p' ? "float64" : kind->letter == 'n' ? "float32" : "int32",
+        PyErr_Format(PyExc_TypeError,
+                     "kind '%c' needs items of %zd bytes (%s), the buffer has '%s'", kind->letter,
+                     kind->itemsize,
+                     kind->letter == 'p'   ? "float64"
+                     : kind->letter == 'n' ? "float32"
+                                           : "int32",
                      view->format ? view->format : "B");
         return 0;
     }
@@ -95,14 +101,14 @@ static int buffer_fits(const Py_buffer *view, const kind_row *kind, int first, i
     return 1;
 }
 
-static PyObject *transfer(PyObject *args, int writing) {
+static PyObject* transfer(PyObject* args, int writing) {
     int letter, dbkey, freq, first, last, value_type = 0;
-    const char *name;
-    PyObject *target;
+    const char* name;
+    PyObject* target;
     if (!PyArg_ParseTuple(args, writing ? "CiyiiiO|i" : "CiyiiiO", &letter, &dbkey, &name, &freq,
                           &first, &last, &target, &value_type))
         return NULL;
-    const kind_row *kind = find_kind(letter);
+    const kind_row* kind = find_kind(letter);
     if (kind == NULL) return NULL;
     Py_buffer view;
     int flags = PyBUF_C_CONTIGUOUS | PyBUF_FORMAT | (writing ? 0 : PyBUF_WRITABLE);
@@ -115,18 +121,18 @@ static PyObject *transfer(PyObject *args, int writing) {
     range[CRQX_RANGE_FREQ] = freq;
     range[CRQX_RANGE_FIRST] = first;
     range[CRQX_RANGE_LAST] = last;
-    int status = writing ? kind->put(dbkey, (char *)name, range, value_type, view.buf)
-                         : kind->get(dbkey, (char *)name, range, view.buf);
+    int status = writing ? kind->put(dbkey, (char*)name, range, value_type, view.buf)
+                         : kind->get(dbkey, (char*)name, range, view.buf);
     PyBuffer_Release(&view);
     return PyLong_FromLong(status);
 }
 
-static PyObject *bulk_get(PyObject *self, PyObject *args) {
+static PyObject* bulk_get(PyObject* self, PyObject* args) {
     (void)self;
     return transfer(args, 0);
 }
 
-static PyObject *bulk_put(PyObject *self, PyObject *args) {
+static PyObject* bulk_put(PyObject* self, PyObject* args) {
     (void)self;
     return transfer(args, 1);
 }
@@ -139,8 +145,15 @@ static PyMethodDef methods[] = {
 };
 
 static struct PyModuleDef module = {
-    PyModuleDef_HEAD_INIT, "rqx._bulk", "Series values between the engine and buffers.", -1, methods,
-    NULL, NULL, NULL, NULL,
+    PyModuleDef_HEAD_INIT,
+    "rqx._bulk",
+    "Series values between the engine and buffers.",
+    -1,
+    methods,
+    NULL,
+    NULL,
+    NULL,
+    NULL,
 };
 
 PyMODINIT_FUNC PyInit__bulk(void) { return PyModule_Create(&module); }

@@ -1,6 +1,6 @@
 // Attributes by type code and by typed access.
-#include "crqx.h"
 #include "bindings/declare.h"
+#include "crqx.h"
 
 namespace pyrqx {
 
@@ -15,13 +15,13 @@ const FunctionTable& attribute_functions() {
         // By type code: one library function per operation, the value's C
         // type chosen by the Python function.
         member<qzvgtatt_f, int, ValueRoom>(value<int>, text, inout<int>, text, wide<int>,
-            value<int>, inout<int>),
+                                           value<int>, inout<int>),
         member<qzvgtatt_f, float, ValueRoom>(value<int>, text, inout<int>, text, wide<float>,
-            value<int>, inout<int>),
+                                             value<int>, inout<int>),
         member<qzvgtatt_f, double, ValueRoom>(value<int>, text, inout<int>, text, wide<double>,
-            value<int>, inout<int>),
+                                              value<int>, inout<int>),
         member<qzvgtatt_f, char, ValueRoom>(value<int>, text, inout<int>, text, bytes_cell,
-            value<int>, inout<int>),
+                                            value<int>, inout<int>),
         member<qzvsatt_f, int>(value<int>, text, value<int>, text, wide<int>),
         member<qzvsatt_f, float>(value<int>, text, value<int>, text, wide<float>),
         member<qzvsatt_f, double>(value<int>, text, value<int>, text, wide<double>),
@@ -32,11 +32,11 @@ const FunctionTable& attribute_functions() {
         extended<zavo_get_boolean_attribute>(value<int>, text, text, inout<int>),
         extended<zavo_get_date_attribute>(value<int>, text, text, inout<int>, inout<int>),
         extended<zavo_get_namelist_attribute, ValueRoom>(value<int>, text, text, text, value<int>,
-            inout<int>),
+                                                         inout<int>),
         extended<zavo_get_numeric_attribute>(value<int>, text, text, inout<float>),
         extended<zavo_get_precision_attribute>(value<int>, text, text, inout<double>),
         extended<zavo_get_string_attribute, ValueRoom>(value<int>, text, text, text, value<int>,
-            inout<int>),
+                                                       inout<int>),
 
         // Typed access: setters
         extended<zavo_set_boolean_attribute>(value<int>, text, text, value<int>),

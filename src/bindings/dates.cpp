@@ -1,6 +1,6 @@
 // Dates, frequencies, index and time conversions, literals and pictures.
-#include "crqx.h"
 #include "bindings/declare.h"
+#include "crqx.h"
 
 namespace pyrqx {
 
@@ -46,11 +46,11 @@ const FunctionTable& date_functions() {
         extended<zavo_index_to_year_period>(value<int>, value<int>, inout<int>, inout<int>),
         extended<zavo_index_to_day>(value<int>, value<int>, inout<int>, inout<int>, inout<int>),
         extended<zavo_day_to_index>(value<int>, inout<int>, value<int>, value<int>, value<int>,
-            value<int>),
+                                    value<int>),
         extended<zavo_index_to_time>(value<int>, value<int>, inout<int>, inout<int>, inout<int>,
-            inout<int>, inout<int>, inout<int>, inout<int>),
+                                     inout<int>, inout<int>, inout<int>, inout<int>),
         extended<zavo_time_to_index>(value<int>, inout<int>, value<int>, value<int>, value<int>,
-            value<int>, value<int>, value<int>, value<int>, value<int>),
+                                     value<int>, value<int>, value<int>, value<int>, value<int>),
         extended<zavo_int_to_index, OneIndex>(in_cell<int>, inout<int>, value<int>),
         extended<zavo_index_to_int, WithinBothLists>(values_in<int>, values<int>, value<int>),
         extended<zavo_current_time>(value<int>, inout<int>),
@@ -58,19 +58,19 @@ const FunctionTable& date_functions() {
         extended<zavo_weekday>(value<int>, value<int>, inout<int>),
         extended<zavo_biweekday>(value<int>, value<int>, inout<int>),
         extended<zavo_dateof>(value<int>, value<int>, value<int>, value<int>, inout<int>,
-            value<int>),
+                              value<int>),
         extended<zavo_parse_frequency>(inout<int>, text),
         extended<zavo_get_base_frequency>(inout<int>, value<int>),
 
         // Date literals and formatting
         extended<zavo_literal_to_date>(value<int>, inout<int>, text, value<int>, value<int>,
-            value<int>),
+                                       value<int>),
         extended<zavo_scan_date>(value<int>, inout<int>, text, text, value<int>, value<int>,
-            value<int>),
-        extended<zavo_date_to_literal, RoomFor<param::literal, param::inlen>>(value<int>,
-            value<int>, text, value<int>, value<int>, value<int>, inout<int>),
-        extended<zavo_format_date, RoomFor<param::string, param::inlen>>(value<int>, value<int>,
-            text, text, value<int>, value<int>, value<int>, inout<int>),
+                                 value<int>),
+        extended<zavo_date_to_literal, RoomFor<param::literal, param::inlen>>(
+            value<int>, value<int>, text, value<int>, value<int>, value<int>, inout<int>),
+        extended<zavo_format_date, RoomFor<param::string, param::inlen>>(
+            value<int>, value<int>, text, text, value<int>, value<int>, value<int>, inout<int>),
     };
     return functions;
 }

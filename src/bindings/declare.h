@@ -46,7 +46,8 @@ inline constexpr Param<ListArray<T, Flow::In, WhenNone::Scratch>> values_in{};
 
 // Missing-value translation tables: at least the library's table size.
 template <typename T>
-inline constexpr Param<ListArray<T, Flow::InOut, WhenNone::Scratch, CRQX_MISSING_TABLE_SIZE>> table{};
+inline constexpr Param<ListArray<T, Flow::InOut, WhenNone::Scratch, CRQX_MISSING_TABLE_SIZE>>
+    table{};
 
 // String lists (None refused).
 inline constexpr Param<StringList<Flow::InOut>> strings{};

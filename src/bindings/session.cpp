@@ -1,6 +1,6 @@
 // Sessions, databases, connections and commands.
-#include "crqx.h"
 #include "bindings/declare.h"
+#include "crqx.h"
 
 namespace pyrqx {
 
@@ -26,7 +26,7 @@ const FunctionTable& session_functions() {
         classic<qzvrsdb>(value<int>),
         classic<qzvpack>(value<int>),
         classic<qzvgdba>(value<int>, inout<int>, inout<int>, inout<int>, inout<int>, inout<int>,
-            inout<int>, text, text),
+                         inout<int>, text, text),
         classic<qzvgdbd>(value<int>, value<int>, inout<int>, inout<int>),
         classic<qzvddes>(value<int>, text),
         classic<qzvddoc>(value<int>, text),
@@ -51,8 +51,9 @@ const FunctionTable& session_functions() {
         classic<qzvsinp>(text),
         extended<zavo_remexec>(value<int>, text, value<int>, text),
         // buffer_size counts the terminator: the buffer gets at least that many bytes.
-        extended<zavo_get_server_input, RoomFor<param::buffer, param::buffer_size,
-            Terminator::Included>>(text, value<int>, inout<int>),
+        extended<zavo_get_server_input,
+                 RoomFor<param::buffer, param::buffer_size, Terminator::Included>>(text, value<int>,
+                                                                                   inout<int>),
     };
     return functions;
 }

@@ -37,8 +37,10 @@ enum SentinelId {
 #undef CRQX_DATA_STRING
 };
 
-#define SENTINEL(name) \
-    PyObject* sentinel_##name(PyObject*, PyObject*) { return checked(from_data(name), k_##name, #name); }
+#define SENTINEL(name)                                    \
+    PyObject* sentinel_##name(PyObject*, PyObject*) {     \
+        return checked(from_data(name), k_##name, #name); \
+    }
 #define CRQX_DATA_INT(name) SENTINEL(name)
 #define CRQX_DATA_FLOAT(name) SENTINEL(name)
 #define CRQX_DATA_DOUBLE(name) SENTINEL(name)
@@ -53,12 +55,13 @@ enum SentinelId {
 }  // namespace
 
 const FunctionTable& sentinel_functions() {
-#define ROW(name) Function{#name, sentinel_##name, METH_NOARGS, nullptr}
+#define ROW(name) \
+    Function { #name, sentinel_##name, METH_NOARGS, nullptr }
     static const FunctionTable table = {
-        ROW(FPRCNA), ROW(FPRCNC), ROW(FPRCND), ROW(FNUMNA), ROW(FNUMNC), ROW(FNUMND),
-        ROW(FBOONA), ROW(FBOONC), ROW(FBOOND), ROW(FDATNA), ROW(FDATNC), ROW(FDATND),
-        ROW(FSTRNA), ROW(FSTRNC), ROW(FSTRND), ROW(ZAVO_INDEX_NA), ROW(ZAVO_INDEX_NC),
-        ROW(ZAVO_INDEX_ND),
+        ROW(FPRCNA),        ROW(FPRCNC),        ROW(FPRCND),        ROW(FNUMNA), ROW(FNUMNC),
+        ROW(FNUMND),        ROW(FBOONA),        ROW(FBOONC),        ROW(FBOOND), ROW(FDATNA),
+        ROW(FDATNC),        ROW(FDATND),        ROW(FSTRNA),        ROW(FSTRNC), ROW(FSTRND),
+        ROW(ZAVO_INDEX_NA), ROW(ZAVO_INDEX_NC), ROW(ZAVO_INDEX_ND),
     };
 #undef ROW
     return table;

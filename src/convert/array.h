@@ -22,8 +22,8 @@
 
 namespace pyrqx {
 
-enum class Flow { In, InOut };             // InOut: written back after the call
-enum class WhenNone { Null, Scratch };     // what None passes
+enum class Flow { In, InOut };          // InOut: written back after the call
+enum class WhenNone { Null, Scratch };  // what None passes
 
 // Common part of every list kind's state: whether the argument was None and
 // how many elements came from the list.
@@ -87,7 +87,8 @@ struct ListArray {
         }
         // Room the list did not fill is zeroed, so the library sees no garbage.
         size_t used = limit * sizeof(T);
-        if (used < s.room * 8) std::memset(reinterpret_cast<char*>(s.data) + used, 0, s.room * 8 - used);
+        if (used < s.room * 8)
+            std::memset(reinterpret_cast<char*>(s.data) + used, 0, s.room * 8 - used);
         return true;
     }
 
@@ -104,7 +105,8 @@ struct ListArray {
             for (size_t i = 0; i < limit; ++i) {
                 PyObject* value = to_python(s.data[i]);
                 if (value == nullptr) return false;
-                if (i >= static_cast<size_t>(PyList_GET_SIZE(list))) return item_set(list, i, value);
+                if (i >= static_cast<size_t>(PyList_GET_SIZE(list)))
+                    return item_set(list, i, value);
                 PyObject** items = reinterpret_cast<PyListObject*>(list)->ob_item;
                 PyObject* old = items[i];
                 items[i] = value;

@@ -58,9 +58,13 @@ struct NoPolicy {
     struct Call {};
     using Moves = std::tuple<>;
     template <typename AnyStates, typename AnyCall>
-    static bool prepare(AnyStates&, PyObject* const*, AnyCall&, const Signature&) { return true; }
+    static bool prepare(AnyStates&, PyObject* const*, AnyCall&, const Signature&) {
+        return true;
+    }
     template <size_t I, typename AnyStates, typename AnyCall>
-    static int writes_back(const AnyStates&, int, AnyCall&) { return 1; }
+    static int writes_back(const AnyStates&, int, AnyCall&) {
+        return 1;
+    }
 };
 
 // A parameter's kind in a declaration row (the vocabulary: bindings/declare.h).
@@ -79,7 +83,8 @@ struct Entry {
     static PyObject* call(PyObject*, PyObject* args, PyObject* kwargs) {
         PyObject* bound[N];
         if (kwargs == nullptr && PyTuple_GET_SIZE(args) == static_cast<Py_ssize_t>(N)) {
-            for (size_t i = 0; i < N; ++i) bound[i] = PyTuple_GET_ITEM(args, static_cast<Py_ssize_t>(i));
+            for (size_t i = 0; i < N; ++i)
+                bound[i] = PyTuple_GET_ITEM(args, static_cast<Py_ssize_t>(i));
         } else if (!bind_arguments(signature, args, kwargs, bound)) {
             return fail(kLineBinding);
         }
@@ -167,7 +172,8 @@ Function declare(const char* name, PyCFunction impl, int flags) {
 
 template <typename E, auto Fn>
 Function declare_keywords(const char* name) {
-    return declare<E, Fn>(name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&E::call)),
+    return declare<E, Fn>(name,
+                          reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&E::call)),
                           METH_VARARGS | METH_KEYWORDS);
 }
 

@@ -66,11 +66,11 @@ struct Listing;
 #define PYRQX_EACH_18(F, S, a, ...) F(a) S() PYRQX_EXPAND(PYRQX_EACH_17(F, S, __VA_ARGS__))
 #define PYRQX_EACH_19(F, S, a, ...) F(a) S() PYRQX_EXPAND(PYRQX_EACH_18(F, S, __VA_ARGS__))
 #define PYRQX_EACH_20(F, S, a, ...) F(a) S() PYRQX_EXPAND(PYRQX_EACH_19(F, S, __VA_ARGS__))
-#define PYRQX_COUNT(...)                                                                   \
-    PYRQX_EXPAND(PYRQX_COUNT_PICK(__VA_ARGS__, 20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, \
-                                  9, 8, 7, 6, 5, 4, 3, 2, 1, 0))
-#define PYRQX_COUNT_PICK(_1, _2, _3, _4, _5, _6, _7, _8, _9, _10, _11, _12, _13, _14, _15, \
-                         _16, _17, _18, _19, _20, n, ...)                                  \
+#define PYRQX_COUNT(...)                                                                         \
+    PYRQX_EXPAND(PYRQX_COUNT_PICK(__VA_ARGS__, 20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, \
+                                  7, 6, 5, 4, 3, 2, 1, 0))
+#define PYRQX_COUNT_PICK(_1, _2, _3, _4, _5, _6, _7, _8, _9, _10, _11, _12, _13, _14, _15, _16, \
+                         _17, _18, _19, _20, n, ...)                                            \
     n
 #define PYRQX_CAT(a, b) PYRQX_CAT_(a, b)
 #define PYRQX_CAT_(a, b) a##b
@@ -86,18 +86,19 @@ struct Listing;
 
 // A parameter name may be declared by several rows: a struct may be declared
 // any number of times.
-#define PYRQX_LISTING(fn, is_classic, args)                                                      \
-    namespace param {                                                                            \
-    PYRQX_FOR_EACH(PYRQX_DECLARE_NAME, PYRQX_NOTHING, PYRQX_UNPAREN args)                        \
-    }                                                                                            \
-    template <>                                                                                  \
-    struct Listing<fn> {                                                                         \
-        static constexpr char name[] = #fn;                                                      \
-        static constexpr bool classic = is_classic;                                              \
-        static constexpr const char* names[] = {                                                 \
-            PYRQX_FOR_EACH(PYRQX_NAME_TEXT, PYRQX_COMMA, PYRQX_UNPAREN args)};                   \
+#define PYRQX_LISTING(fn, is_classic, args)                                                       \
+    namespace param {                                                                             \
+    PYRQX_FOR_EACH(PYRQX_DECLARE_NAME, PYRQX_NOTHING, PYRQX_UNPAREN args)                         \
+    }                                                                                             \
+    template <>                                                                                   \
+    struct Listing<fn> {                                                                          \
+        static constexpr char name[] = #fn;                                                       \
+        static constexpr bool classic = is_classic;                                               \
+        static constexpr const char* names[] = {                                                  \
+            PYRQX_FOR_EACH(PYRQX_NAME_TEXT, PYRQX_COMMA, PYRQX_UNPAREN args)};                    \
         using Names = NameList<PYRQX_FOR_EACH(PYRQX_NAME_TYPE, PYRQX_COMMA, PYRQX_UNPAREN args)>; \
-        static_assert(Names::size == sizeof names / sizeof names[0], #fn ": more than 20 parameters"); \
+        static_assert(Names::size == sizeof names / sizeof names[0],                              \
+                      #fn ": more than 20 parameters");                                           \
     };
 #define CRQX_CLASSIC(fn, params, args) PYRQX_LISTING(fn, true, args)
 #define CRQX_EXTENDED(fn, params, args) PYRQX_LISTING(fn, false, args)
@@ -109,19 +110,27 @@ struct Listing;
 template <typename T>
 struct TypeSuffix;
 template <>
-struct TypeSuffix<int> { static constexpr char text[] = "int"; };
+struct TypeSuffix<int> {
+    static constexpr char text[] = "int";
+};
 template <>
-struct TypeSuffix<float> { static constexpr char text[] = "float"; };
+struct TypeSuffix<float> {
+    static constexpr char text[] = "float";
+};
 template <>
-struct TypeSuffix<double> { static constexpr char text[] = "double"; };
+struct TypeSuffix<double> {
+    static constexpr char text[] = "double";
+};
 template <>
-struct TypeSuffix<char> { static constexpr char text[] = "char"; };
+struct TypeSuffix<char> {
+    static constexpr char text[] = "char";
+};
 
 template <auto Fn, typename T>
 struct FamilyMemberName {
-    static constexpr auto& family = Listing<Fn>::name;      // "qzvrrng_f"
-    static constexpr auto& suffix = TypeSuffix<T>::text;    // "double"
-    static constexpr size_t stem = sizeof family - 2;       // "qzvrrng_"
+    static constexpr auto& family = Listing<Fn>::name;    // "qzvrrng_f"
+    static constexpr auto& suffix = TypeSuffix<T>::text;  // "double"
+    static constexpr size_t stem = sizeof family - 2;     // "qzvrrng_"
     static_assert(stem >= 2 && family[stem - 1] == '_' && family[stem] == 'f',
                   "a typed family's library function ends in _f");
     static constexpr std::array<char, stem + sizeof suffix> text = [] {

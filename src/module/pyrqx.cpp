@@ -33,7 +33,10 @@ PyModuleDef module_def = {
     nullptr,  // no docstring
     -1,       // no per-module state
     nullptr,  // functions are added one by one
-    nullptr, nullptr, nullptr, nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 // Only characters 0 and 2 are compared: the major digit and the first minor one.
@@ -177,8 +180,8 @@ PyObject* init() {
 
     std::vector<Function> functions = registry();
     bool ok = set_builtins() && create_names(functions) && register_in_sys_modules();
-    ok = ok && import_struct() && add_constants(globals.dict) &&
-         add_functions(functions) && add_test_dict();
+    ok = ok && import_struct() && add_constants(globals.dict) && add_functions(functions) &&
+         add_test_dict();
     if (!ok) return fail_with_module(true);
     Py_INCREF(globals.module);
     return globals.module;

@@ -10,18 +10,18 @@ namespace pyrqx {
 
 // What binding, docstrings and tracebacks need to know of one function.
 struct Signature {
-    const char* name = nullptr;          // bare Python name, e.g. "qzvopdb"
-    std::vector<const char*> params;     // parameter names in order
-    std::vector<PyObject*> interned;     // the same, interned at import
-    std::string doc;                     // "Valmora C-RQX <name>"
-    int id = 0;                          // position in the registry (traceback cache key)
+    const char* name = nullptr;       // bare Python name, e.g. "qzvopdb"
+    std::vector<const char*> params;  // parameter names in order
+    std::vector<PyObject*> interned;  // the same, interned at import
+    std::string doc;                  // "Valmora C-RQX <name>"
+    int id = 0;                       // position in the registry (traceback cache key)
 };
 
 struct Function {
     const char* name;
     PyCFunction impl;
-    int flags;            // METH_VARARGS | METH_KEYWORDS, METH_O or METH_NOARGS
-    Signature* signature; // null for the sentinel functions
+    int flags;             // METH_VARARGS | METH_KEYWORDS, METH_O or METH_NOARGS
+    Signature* signature;  // null for the sentinel functions
 };
 
 using FunctionTable = std::vector<Function>;

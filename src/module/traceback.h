@@ -15,9 +15,9 @@ void add_traceback_named(const char* qualified_name, int line);
 // Lines written into traceback entries: which step of a call failed.
 enum TraceLine : int {
     kLineBinding = 1,
-    kLineLoad = 10,      // + parameter position
-    kLinePrepare = 40,   // checks between conversion and the library call
-    kLineStore = 50,     // + parameter position
+    kLineLoad = 10,     // + parameter position
+    kLinePrepare = 40,  // checks between conversion and the library call
+    kLineStore = 50,    // + parameter position
     kLineResult = 90,
 };
 

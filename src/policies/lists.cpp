@@ -11,8 +11,8 @@ std::string count_is(const Signature& sig, size_t count, long value) {
 }
 
 bool list_too_short(const Signature& sig, size_t list, size_t has, const std::string& why) {
-    PyErr_Format(PyExc_ValueError, "%s(): %s holds %zu element%s but %s", sig.name, sig.params[list],
-                 has, has == 1 ? "" : "s", why.c_str());
+    PyErr_Format(PyExc_ValueError, "%s(): %s holds %zu element%s but %s", sig.name,
+                 sig.params[list], has, has == 1 ? "" : "s", why.c_str());
     return false;
 }
 

@@ -60,7 +60,8 @@ private:
     }
     template <typename Name, typename States>
     static bool read(States& s, const Signature& sig, int numobs) {
-        if (state<Name>(s).none) return list_missing(sig, position_of<Name, States>, observations(numobs));
+        if (state<Name>(s).none)
+            return list_missing(sig, position_of<Name, States>, observations(numobs));
         return long_enough<Name>(s, sig, numobs);
     }
     template <typename Name, typename States>

@@ -25,20 +25,15 @@ struct ListCase {
 
 TEST(NameLists, ParseAndJoin) {
     const ListCase cases[] = {
-        {"", HSUCC, ""},
-        {" \t ", HSUCC, ""},
-        {"a", HSUCC, "a"},
-        {" a , b ", HSUCC, "a,b"},
-        {"a,A,b,a", HSUCC, "a,b"},
-        {"a,", HBOBJT, ""},
-        {",a", HBOBJT, ""},
-        {"a,,b", HBOBJT, ""},
-        {"a b", HBOBJT, ""},
+        {"", HSUCC, ""},           {" \t ", HSUCC, ""},       {"a", HSUCC, "a"},
+        {" a , b ", HSUCC, "a,b"}, {"a,A,b,a", HSUCC, "a,b"}, {"a,", HBOBJT, ""},
+        {",a", HBOBJT, ""},        {"a,,b", HBOBJT, ""},      {"a b", HBOBJT, ""},
         {"a..b", HBOBJT, ""},
     };
     for (const ListCase& c : cases) {
         std::vector<std::string> names;
-        EXPECT_EQ(c.expected, attributes::parse_name_list(c.text, false, &names).code()) << "'" << c.text << "'";
+        EXPECT_EQ(c.expected, attributes::parse_name_list(c.text, false, &names).code())
+            << "'" << c.text << "'";
         if (c.expected == HSUCC) {
             EXPECT_EQ(c.joined, attributes::join_name_list(names)) << "'" << c.text << "'";
         }
@@ -66,8 +61,9 @@ TEST_F(AttributeStore, NumbersComeBackBitForBit) {
         std::memcpy(&d, &bits, sizeof d);
         return d;
     }();
-    for (double v : {0.0, -0.0, std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::max(),
-                     std::numeric_limits<double>::infinity(), nan_with_payload}) {
+    for (double v :
+         {0.0, -0.0, std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::max(),
+          std::numeric_limits<double>::infinity(), nan_with_payload}) {
         store::AttributeRecord a = attributes::precision_value(v);
         a.name = "x";
         ASSERT_TRUE(store_->write_attribute("GDP", a).ok());

@@ -16,39 +16,38 @@
 #include "crqx_constants.def"
 #undef CRQX_CONST
 
-static const char *phase = "";
+static const char* phase = "";
 
-static void start_phase(const char *name) {
+static void start_phase(const char* name) {
     phase = name;
     fprintf(stderr, "=== %s\n", name);
 }
 
-#define CHECK(cond)                                                                   \
-    do {                                                                              \
-        if (!(cond)) {                                                                \
-            fprintf(stderr, "%s:%d: %s: check failed: %s\n", __FILE__, __LINE__, phase, \
-                    #cond);                                                           \
-            abort();                                                                  \
-        }                                                                             \
+#define CHECK(cond)                                                                             \
+    do {                                                                                        \
+        if (!(cond)) {                                                                          \
+            fprintf(stderr, "%s:%d: %s: check failed: %s\n", __FILE__, __LINE__, phase, #cond); \
+            abort();                                                                            \
+        }                                                                                       \
     } while (0)
 
-#define CHECK_STATUS(got, want)                                                       \
-    do {                                                                              \
-        int got_ = (got);                                                             \
-        if (got_ != (want)) {                                                         \
-            fprintf(stderr, "%s:%d: %s: status %d, expected %d (%s)\n", __FILE__,     \
-                    __LINE__, phase, got_, (int)(want), #want);                       \
-            abort();                                                                  \
-        }                                                                             \
+#define CHECK_STATUS(got, want)                                                                    \
+    do {                                                                                           \
+        int got_ = (got);                                                                          \
+        if (got_ != (want)) {                                                                      \
+            fprintf(stderr, "%s:%d: %s: status %d, expected %d (%s)\n", __FILE__, __LINE__, phase, \
+                    got_, (int)(want), #want);                                                     \
+            abort();                                                                               \
+        }                                                                                          \
     } while (0)
 
 /* The last error's text, sized by qzvlerr as a C caller would. */
-static char *last_error(void) {
+static char* last_error(void) {
     int status = -1, len = 0;
-    char *text;
+    char* text;
     qzvlerr(&status, &len);
     CHECK_STATUS(status, HSUCC);
-    text = (char *)calloc((size_t)len + 1, 1);
+    text = (char*)calloc((size_t)len + 1, 1);
     CHECK(text != NULL);
     memset(text, ' ', (size_t)len); /* the buffer's text length is its room */
     qzvferr(&status, text);
@@ -58,7 +57,7 @@ static char *last_error(void) {
 
 static const double written[5] = {1.5, -2.25, 0.0, 1e300, 42.0};
 
-static void create_and_post(char *path) {
+static void create_and_post(char* path) {
     int status = -1, dbkey = 0, range[CRQX_RANGE_SIZE];
     double values[5];
     char name[] = "SALES";
@@ -77,7 +76,7 @@ static void create_and_post(char *path) {
     CHECK_STATUS(status, HSUCC);
 }
 
-static void read_back(char *path) {
+static void read_back(char* path) {
     int status = -1, dbkey = 0, range[CRQX_RANGE_SIZE], i;
     double values[7];
     double table[CRQX_MISSING_TABLE_SIZE] = {0, 0, 0};
@@ -105,11 +104,11 @@ static void read_back(char *path) {
     CHECK_STATUS(status, HSUCC);
 }
 
-static void search_and_fail(char *path) {
+static void search_and_fail(char* path) {
     int status = -1, dbkey = 0, class_ = 0, type = 0, freq = 0, found = 0;
     char pattern[] = "S*", missing[] = "NO_SUCH_SERIES";
     char match[HNAMLEN + 1];
-    char *text;
+    char* text;
     double value = 0;
     int range[CRQX_RANGE_SIZE];
     start_phase("search, missing object");
@@ -122,8 +121,7 @@ static void search_and_fail(char *path) {
         match[HNAMLEN] = '\0';
         qzvnxwc(&status, dbkey, match, &class_, &type, &freq);
         if (status != HSUCC) break;
-        CHECK(strcmp(match, "SALES") == 0 && class_ == HSERIE && type == HPRECN &&
-              freq == HMONTH);
+        CHECK(strcmp(match, "SALES") == 0 && class_ == HSERIE && type == HPRECN && freq == HMONTH);
         ++found;
     }
     CHECK_STATUS(status, HNOOBJ);
@@ -152,7 +150,7 @@ static void dates(void) {
     CHECK(tiny[3] == '\0' && strlen(tiny) == 3);
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     int status = -1;
     if (argc != 2) {
         fprintf(stderr, "usage: %s DATABASE-FILE\n", argv[0]);

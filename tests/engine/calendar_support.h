@@ -10,16 +10,17 @@ namespace crqx::calendar::test_support {
 
 // The frequency of a code the test knows to be valid.
 inline Frequency F(int code) {
-  auto f = describe_frequency(code);
-  EXPECT_TRUE(f) << code;
-  return f.value_or(Frequency{});
+    auto f = describe_frequency(code);
+    EXPECT_TRUE(f) << code;
+    return f.value_or(Frequency{});
 }
 
 // The code of parts the test knows to be valid.
 inline int compose(int base, int nunits, int year = 0, int month = 0) {
-  int code = -1;
-  EXPECT_EQ(compose_frequency({base, nunits, year, month}, code).code(), HSUCC) << base << " " << nunits;
-  return code;
+    int code = -1;
+    EXPECT_EQ(compose_frequency({base, nunits, year, month}, code).code(), HSUCC)
+        << base << " " << nunits;
+    return code;
 }
 
 }  // namespace crqx::calendar::test_support

@@ -50,13 +50,16 @@ public:
         formulas["LOOP2"] = "1 + LOOP1";
         formulas["BAD"] = "1 +";
         formulas["DEEP1"] = "A";
-        for (int i = 2; i <= 20; ++i) formulas["DEEP" + std::to_string(i)] = "DEEP" + std::to_string(i - 1) + " + 1";
+        for (int i = 2; i <= 20; ++i)
+            formulas["DEEP" + std::to_string(i)] = "DEEP" + std::to_string(i - 1) + " + 1";
     }
 
-    Status lookup(const std::string& qualifier, const std::string& name, int, Symbol* out) override {
+    Status lookup(const std::string& qualifier, const std::string& name, int,
+                  Symbol* out) override {
         std::string key = name;
         for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (!qualifier.empty() && qualifier != "home") return Status::Error(HNOOBJ, "no database " + qualifier);
+        if (!qualifier.empty() && qualifier != "home")
+            return Status::Error(HNOOBJ, "no database " + qualifier);
         out->name = key;
         out->identity = "0:" + key;
         if (formulas.count(key)) {
@@ -87,15 +90,19 @@ public:
         for (int64_t i = span.first; i <= span.last; ++i) {
             int64_t k = i - s.first;
             if (s.type.type == Type::String)
-                out->text.push_back(k >= 0 && k < static_cast<int64_t>(s.texts.size()) ? s.texts[k] : missing::kStringND);
+                out->text.push_back(k >= 0 && k < static_cast<int64_t>(s.texts.size())
+                                        ? s.texts[k]
+                                        : missing::kStringND);
             else
-                out->num.push_back(k >= 0 && k < static_cast<int64_t>(s.values.size()) ? s.values[k] : ND);
+                out->num.push_back(k >= 0 && k < static_cast<int64_t>(s.values.size()) ? s.values[k]
+                                                                                       : ND);
         }
         return Status::OK();
     }
 };
 
-Status run(FakeCatalog& catalog, const std::string& text, Span span, Column* out, std::unique_ptr<Plan>* plan) {
+Status run(FakeCatalog& catalog, const std::string& text, Span span, Column* out,
+           std::unique_ptr<Plan>* plan) {
     CRQX_RETURN_IF_ERROR(compile(text, catalog, 1, {}, plan));
     return evaluate(**plan, catalog, span, out);
 }
@@ -109,7 +116,8 @@ std::string show(const std::vector<double>& v) {
     return s;
 }
 
-void expect_values(const std::string& text, const std::vector<double>& want, Span span = {kJan2020, kJan2020 + 5}) {
+void expect_values(const std::string& text, const std::vector<double>& want,
+                   Span span = {kJan2020, kJan2020 + 5}) {
     FakeCatalog catalog;
     Column got;
     std::unique_ptr<Plan> plan;
@@ -117,8 +125,11 @@ void expect_values(const std::string& text, const std::vector<double>& want, Spa
     ASSERT_TRUE(s.ok()) << text << ": " << s.message();
     ASSERT_EQ(want.size(), got.num.size()) << text << " gave " << show(got.num);
     for (size_t i = 0; i < want.size(); ++i) {
-        if (is_missing(want[i])) EXPECT_EQ(want[i], got.num[i]) << text << " [" << i << "] gave " << show(got.num);
-        else EXPECT_NEAR(want[i], got.num[i], 1e-9 * std::fmax(1, std::fabs(want[i]))) << text << " [" << i << "] gave " << show(got.num);
+        if (is_missing(want[i]))
+            EXPECT_EQ(want[i], got.num[i]) << text << " [" << i << "] gave " << show(got.num);
+        else
+            EXPECT_NEAR(want[i], got.num[i], 1e-9 * std::fmax(1, std::fabs(want[i])))
+                << text << " [" << i << "] gave " << show(got.num);
     }
 }
 
@@ -282,7 +293,8 @@ TEST(LanguageValues, FrequencyConversion) {
     expect_values("convert(B, QUARTERLY, HIGH)", {NA, 60}, quarters);
     expect_values("convert(lag(A, 3), QUARTERLY, LOW)", {ND, 1}, quarters);
     expect_values("convert(Q, MONTHLY)", {7, 7, 7, 8, 8, 8});
-    expect_values("convert(Q, MONTHLY, SUM)", {7.0 / 3, 7.0 / 3, 7.0 / 3, 8.0 / 3, 8.0 / 3, 8.0 / 3});
+    expect_values("convert(Q, MONTHLY, SUM)",
+                  {7.0 / 3, 7.0 / 3, 7.0 / 3, 8.0 / 3, 8.0 / 3, 8.0 / 3});
     expect_values("A + convert(Q, MONTHLY)", {8, 9, 10, ND, 13, 14});
 }
 
@@ -300,10 +312,17 @@ TEST(LanguageTypes, ResultTypesFollowTheRules) {
         Type type;
         bool series;
     } rows[] = {
-        {"A", Type::Numeric, true},          {"A * 2", Type::Numeric, true},   {"A + B", Type::Precision, true},
-        {"1 + 2", Type::Precision, false},   {"A > 1", Type::Boolean, true},   {"T", Type::String, true},
-        {"T + \"!\"", Type::String, true},   {"date(A)", Type::Date, true},    {"D - D", Type::Numeric, true},
-        {"sum(A)", Type::Numeric, false},    {"convert(A, QUARTERLY)", Type::Numeric, true},
+        {"A", Type::Numeric, true},
+        {"A * 2", Type::Numeric, true},
+        {"A + B", Type::Precision, true},
+        {"1 + 2", Type::Precision, false},
+        {"A > 1", Type::Boolean, true},
+        {"T", Type::String, true},
+        {"T + \"!\"", Type::String, true},
+        {"date(A)", Type::Date, true},
+        {"D - D", Type::Numeric, true},
+        {"sum(A)", Type::Numeric, false},
+        {"convert(A, QUARTERLY)", Type::Numeric, true},
         {"IF A > 1 THEN A ELSE B", Type::Precision, true},
     };
     for (const auto& r : rows) {
@@ -320,8 +339,10 @@ TEST(LanguageTypes, ResultTypesFollowTheRules) {
     const struct {
         const char* text;
         int64_t first, last;
-    } spans[] = {{"lag(A, 2) + 1", kJan2020 + 2, kJan2020 + 7}, {"diff(A, 2)", kJan2020 + 2, kJan2020 + 5},
-                 {"movavg(A, 3)", kJan2020 + 2, kJan2020 + 5}, {"A + lead(C, 4)", kJan2020 - 2, kJan2020 + 5},
+    } spans[] = {{"lag(A, 2) + 1", kJan2020 + 2, kJan2020 + 7},
+                 {"diff(A, 2)", kJan2020 + 2, kJan2020 + 5},
+                 {"movavg(A, 3)", kJan2020 + 2, kJan2020 + 5},
+                 {"A + lead(C, 4)", kJan2020 - 2, kJan2020 + 5},
                  {"convert(A, QUARTERLY)", 200, 201}};
     for (const auto& s : spans) {
         ASSERT_TRUE(compile(s.text, catalog, 1, {}, &plan).ok()) << s.text;
@@ -391,16 +412,20 @@ TEST(LanguageErrors, EveryBadTextGetsItsStatus) {
 TEST(LanguageErrors, LimitsOnLengthAndNesting) {
     FakeCatalog catalog;
     std::unique_ptr<Plan> plan;
-    EXPECT_EQ(HNFSRCLONG, compile(std::string(kMaxSourceLength + 1, '1'), catalog, 1, {}, &plan).code());
+    EXPECT_EQ(HNFSRCLONG,
+              compile(std::string(kMaxSourceLength + 1, '1'), catalog, 1, {}, &plan).code());
     std::string deep = std::string(kMaxNesting, '(') + "1" + std::string(kMaxNesting, ')');
     EXPECT_EQ(HFRMSYNTAXERR, compile(deep, catalog, 1, {}, &plan).code());
     std::string fits = std::string(kMaxNesting - 1, '(') + "1" + std::string(kMaxNesting - 1, ')');
     EXPECT_TRUE(compile(fits, catalog, 1, {}, &plan).ok());
-    EXPECT_EQ(HFRMSYNTAXERR, compile(std::string(100000 / 50, '-') + "1", catalog, 1, {}, &plan).code());
+    EXPECT_EQ(HFRMSYNTAXERR,
+              compile(std::string(100000 / 50, '-') + "1", catalog, 1, {}, &plan).code());
     // Reading far from the data is bounded, never an allocation without end.
     Column out;
     ASSERT_TRUE(compile("cumsum(A)", catalog, 1, {}, &plan).ok());
-    EXPECT_EQ(HBNRNG, evaluate(*plan, catalog, {kJan2020 + kMaxEvaluation, kJan2020 + kMaxEvaluation}, &out).code());
+    EXPECT_EQ(HBNRNG,
+              evaluate(*plan, catalog, {kJan2020 + kMaxEvaluation, kJan2020 + kMaxEvaluation}, &out)
+                  .code());
     ASSERT_TRUE(compile("lag(A, 1)", catalog, 1, {}, &plan).ok());
     EXPECT_EQ(HBNRNG, evaluate(*plan, catalog, {0, kMaxEvaluation + 1}, &out).code());
     // A long chain of operators parses flat but makes a deep plan.
@@ -416,8 +441,8 @@ TEST(LanguageErrors, MutatedTextsNeverCrash) {
     const char* wanted = std::getenv("CRQX_FUZZ_TEXTS");
     const int rounds = wanted ? std::atoi(wanted) : 20000;
     const std::string seeds[] = {"(A + B) / lag(C, 1)", "IF A > 2 THEN cumsum(A) ELSE movavg(B, 3)",
-                                 "convert(Q, MONTHLY, SUM) + [MONTHLY 2020M01] - date(A)", "T + \"a\"\"b\"",
-                                 "round(pct(A, 2), 1) >= NA OR NOT ismissing(B)"};
+                                 "convert(Q, MONTHLY, SUM) + [MONTHLY 2020M01] - date(A)",
+                                 "T + \"a\"\"b\"", "round(pct(A, 2), 1) >= NA OR NOT ismissing(B)"};
     const std::string alphabet = "()+-*/^,=<>:\"[] AQTn1.eIFTHENLSO";
     uint32_t state = 12345;
     auto next = [&] { return state = state * 1103515245u + 12345u; };
@@ -432,8 +457,12 @@ TEST(LanguageErrors, MutatedTextsNeverCrash) {
             size_t at = next() % (text.size() + 1);
             switch (next() % 3) {
                 case 0: text.insert(at, 1, alphabet[next() % alphabet.size()]); break;
-                case 1: if (at < text.size()) text.erase(at, 1); break;
-                default: if (at < text.size()) text[at] = alphabet[next() % alphabet.size()]; break;
+                case 1:
+                    if (at < text.size()) text.erase(at, 1);
+                    break;
+                default:
+                    if (at < text.size()) text[at] = alphabet[next() % alphabet.size()];
+                    break;
             }
         }
         FakeCatalog catalog;

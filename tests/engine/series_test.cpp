@@ -19,7 +19,13 @@ namespace {
 TEST(ChunkGeometry, FloorsNegativeIndexes) {
     const struct {
         int64_t index, chunk;
-    } cases[] = {{0, 0}, {1023, 0}, {1024, 1}, {-1, -1}, {-1024, -1}, {-1025, -2}, {INT32_MIN, INT32_MIN / 1024}};
+    } cases[] = {{0, 0},
+                 {1023, 0},
+                 {1024, 1},
+                 {-1, -1},
+                 {-1024, -1},
+                 {-1025, -2},
+                 {INT32_MIN, INT32_MIN / 1024}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.chunk, chunk_of(c.index)) << c.index;
         EXPECT_LE(chunk_start(c.chunk), c.index);
@@ -131,21 +137,17 @@ TEST_F(SeriesRoom, RangesResolveAgainstTheObject) {
         std::vector<int> range;  // empty: a null range
         int status;
     } cases[] = {
-        {"S", {HMONTH, 3, 5}, HSUCC},
-        {"S", {}, HNULLP},
-        {"S", {HQTDEC, 3, 5}, HBFREQ},
-        {"S", {12345, 3, 5}, HBFREQ},
-        {"S", {HMONTH, 5, 3}, HBRNG},
-        {"S", {HMONTH, INT32_MIN, 3}, HBSRNG},
-        {"S", {HMONTH, 3, INT32_MAX}, HBERNG},
-        {"C", {}, HSUCC},
-        {"C", {HDAILY, 9, 9}, HSUCC},
-        {"C", {HDAILY, 9, 10}, HBNRNG},
+        {"S", {HMONTH, 3, 5}, HSUCC},          {"S", {}, HNULLP},
+        {"S", {HQTDEC, 3, 5}, HBFREQ},         {"S", {12345, 3, 5}, HBFREQ},
+        {"S", {HMONTH, 5, 3}, HBRNG},          {"S", {HMONTH, INT32_MIN, 3}, HBSRNG},
+        {"S", {HMONTH, 3, INT32_MAX}, HBERNG}, {"C", {}, HSUCC},
+        {"C", {HDAILY, 9, 9}, HSUCC},          {"C", {HDAILY, 9, 10}, HBNRNG},
     };
     for (const auto& c : cases) {
         Span span;
         const int* range = c.range.empty() ? nullptr : c.range.data();
-        EXPECT_EQ(c.status, resolve_span(find(c.name), range, &span).code()) << c.name << " " << c.range.size();
+        EXPECT_EQ(c.status, resolve_span(find(c.name), range, &span).code())
+            << c.name << " " << c.range.size();
     }
 }
 
@@ -177,7 +179,8 @@ TEST_F(SeriesRoom, StringSpansKeepTheirNeighbours) {
     ASSERT_TRUE(write_span(db_, find("T"), {1023, 1023}, &middle).ok());
     std::vector<std::string> back(6);
     ASSERT_TRUE(read_span(db_, find("T"), {1021, 1026}, back.data()).ok());
-    std::vector<std::string> want = {missing::kStringND, "a", "m", texts[2], texts[3], missing::kStringND};
+    std::vector<std::string> want = {missing::kStringND, "a",      "m",
+                                     texts[2],           texts[3], missing::kStringND};
     EXPECT_EQ(want, back);
 }
 
@@ -187,8 +190,10 @@ TEST(SeriesKinds, TranslationAndConversionKeepMissingCodes) {
     EXPECT_EQ(-2.0, tr.on_read(Missing<double>::codes[kSlotND]));
     EXPECT_EQ(5.0, tr.on_read(5.0));
     EXPECT_EQ(Missing<double>::codes[kSlotNA], tr.on_write(-3.0));
-    EXPECT_EQ(Missing<float>::codes[kSlotNC], (convert_value<double, float>(Missing<double>::codes[kSlotNC])));
-    EXPECT_EQ(Missing<double>::codes[kSlotND], (convert_value<int32_t, double>(Missing<int32_t>::codes[kSlotND])));
+    EXPECT_EQ(Missing<float>::codes[kSlotNC],
+              (convert_value<double, float>(Missing<double>::codes[kSlotNC])));
+    EXPECT_EQ(Missing<double>::codes[kSlotND],
+              (convert_value<int32_t, double>(Missing<int32_t>::codes[kSlotND])));
     EXPECT_EQ(0.5f, (convert_value<double, float>(0.5)));
     EXPECT_EQ(-std::numeric_limits<float>::infinity(), (convert_value<double, float>(-1e300)));
 }

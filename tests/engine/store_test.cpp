@@ -74,14 +74,16 @@ struct ModeCase {
 
 TEST_F(StoreTest, ModesFollowTheirExistenceRules) {
     const ModeCase cases[] = {
-        {Mode::Read, HRNEXI, HSUCC},      {Mode::Create, HSUCC, HCEXI}, {Mode::Overwrite, HSUCC, HSUCC},
-        {Mode::Update, HRNEXI, HSUCC},    {Mode::Shared, HRNEXI, HSUCC}, {Mode::Write, HSUCC, HSUCC},
+        {Mode::Read, HRNEXI, HSUCC},     {Mode::Create, HSUCC, HCEXI},
+        {Mode::Overwrite, HSUCC, HSUCC}, {Mode::Update, HRNEXI, HSUCC},
+        {Mode::Shared, HRNEXI, HSUCC},   {Mode::Write, HSUCC, HSUCC},
         {Mode::Direct, HRNEXI, HSUCC},
     };
     for (const ModeCase& c : cases) {
         unlink(path_.c_str());
         open(c.mode, c.on_missing);
-        EXPECT_EQ(c.on_missing != HSUCC, access(path_.c_str(), F_OK) != 0) << "a refused open leaves no file";
+        EXPECT_EQ(c.on_missing != HSUCC, access(path_.c_str(), F_OK) != 0)
+            << "a refused open leaves no file";
         open(Mode::Write);  // make sure a database exists
         open(c.mode, c.on_existing);
     }
@@ -156,9 +158,11 @@ TEST_F(StoreTest, WaitsForALockAsLongAsItsOptionsSay) {
     for (int wait_ms : {0, 400}) {
         std::unique_ptr<Store> second;
         const auto start = std::chrono::steady_clock::now();
-        Status st = store::open_store(path_, Mode::Update, {wait_ms, store::Durability::Process}, &second);
+        Status st =
+            store::open_store(path_, Mode::Update, {wait_ms, store::Durability::Process}, &second);
         const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now() - start).count();
+                                std::chrono::steady_clock::now() - start)
+                                .count();
         EXPECT_EQ(HFUSE, st.code()) << wait_ms;
         EXPECT_GE(waited, wait_ms);
         EXPECT_LT(waited, wait_ms + 1000) << "waited for another timeout than the one given";
@@ -227,14 +231,15 @@ TEST_F(StoreTest, ChunksTravelWithTheObject) {
 TEST_F(StoreTest, UnusableFilesGiveStatuses) {
     std::ofstream(path_) << "this is plain text, not a database file at all...........";
     open(Mode::Read, HNZVDB);
-    open(Mode::Overwrite, HNZVDB) ;
+    open(Mode::Overwrite, HNZVDB);
     std::ifstream kept(path_);
     EXPECT_TRUE(kept.good()) << "a foreign file is never replaced";
 
     std::unique_ptr<Store> s;
     EXPECT_EQ(HBFILE, store::open_store(dir_, Mode::Read, {}, &s).code()) << "a directory";
     EXPECT_EQ(HBFILE, store::open_store("", Mode::Write, {}, &s).code());
-    EXPECT_EQ(HBFILE, store::open_store(dir_ + "/" + std::string(600, 'x'), Mode::Write, {}, &s).code());
+    EXPECT_EQ(HBFILE,
+              store::open_store(dir_ + "/" + std::string(600, 'x'), Mode::Write, {}, &s).code());
     EXPECT_EQ(HBFILE, store::open_store(dir_ + "/no/such/dir/db", Mode::Create, {}, &s).code());
 }
 

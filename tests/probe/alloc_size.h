@@ -12,7 +12,7 @@ SizeSource size_source();
 
 // The size requested for the block starting at ptr; -1 when unknown (no
 // source, not a heap block's start, or allocated while tracking was off).
-long long allocation_size(const void *ptr);
+long long allocation_size(const void* ptr);
 
 // Switches the tracker's recording; returns the previous state, or -1 when
 // no tracker is loaded.

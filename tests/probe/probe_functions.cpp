@@ -6,11 +6,11 @@
 
 #define PROBE_UNPAREN(...) __VA_ARGS__
 
-#define PROBE_DEFINE(result, name, params, args)                               \
-  extern "C" CRQX_API result name params {                                     \
-    static probe::Function &function = probe::function_named(#name);          \
-    return static_cast<result>(probe::record_and_play(function, PROBE_UNPAREN args)); \
-  }
+#define PROBE_DEFINE(result, name, params, args)                                          \
+    extern "C" CRQX_API result name params {                                              \
+        static probe::Function& function = probe::function_named(#name);                  \
+        return static_cast<result>(probe::record_and_play(function, PROBE_UNPAREN args)); \
+    }
 
 #define CRQX_CLASSIC(name, params, args) PROBE_DEFINE(void, name, params, args)
 #define CRQX_EXTENDED(name, params, args) PROBE_DEFINE(int, name, params, args)

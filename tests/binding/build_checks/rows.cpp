@@ -15,8 +15,8 @@ Function checked_row() {
     return classic<qzvgtstr, RoomFor<param::strval, param::length>>(
         value<int>, text, range, text, inout<int>, value<int>, inout<int>);
 #elif defined(ROW_KIND_MISSING)
-    return classic<qzvgtstr, RoomFor<param::strval, param::inlen>>(
-        value<int>, text, range, text, inout<int>, value<int>);
+    return classic<qzvgtstr, RoomFor<param::strval, param::inlen>>(value<int>, text, range, text,
+                                                                   inout<int>, value<int>);
 #elif defined(ROW_WRONG_FORM)
     return extended<qzvgtstr, RoomFor<param::strval, param::inlen>>(
         status, value<int>, text, range, text, inout<int>, value<int>, inout<int>);
