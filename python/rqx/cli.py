@@ -5,6 +5,7 @@
     rqx dump DB NAME... [-o F]   values as CSV (or Parquet: -o x.parquet)
     rqx load DB NAME FILE        values from CSV or Parquet into NAME (* every column)
     rqx plot DB NAME -o out.png  a chart (needs matplotlib: pip install pyrqx[plot])
+    rqx shell DB [-c COMMANDS]   the engine's command language on DB, line by line
 
 Exit status: 0 success, 1 the engine or a file failed, 2 bad usage. Messages
 go to stderr as "rqx: ...", one line each.
@@ -15,7 +16,7 @@ import sys
 
 import pyrqx
 
-from . import errors
+from . import _engine, errors
 from .database import open as open_database
 from .frequency import Frequency
 
@@ -173,6 +174,76 @@ def cmd_plot(args, out):
     plt.close(figure)
 
 
+# The output queue is drained in pieces of this many bytes at most.
+SHELL_PIECE = 4096
+SHELL_HISTORY = os.path.join(os.path.expanduser("~"), ".rqx_history")
+
+
+def _drain_output(out):
+    """Writes what the commands printed, piece by piece, until the queue is empty."""
+    while True:
+        piece, size = [" " * SHELL_PIECE], [0]
+        if pyrqx.zavo_get_server_input(piece, SHELL_PIECE, size) != pyrqx.HSUCC:
+            return
+        out.write(piece[0][:size[0]])
+
+
+def _shell_lines(interactive):
+    """The lines to run: typed at a prompt with line editing and history
+    (a terminal), or read from standard input."""
+    if not interactive:
+        for line in sys.stdin:
+            yield line.rstrip("\n")
+        return
+    try:
+        import readline
+    except ImportError:  # no line editing on this platform; input() still works
+        readline = None
+    if readline is not None and os.path.exists(SHELL_HISTORY):
+        readline.read_history_file(SHELL_HISTORY)
+    try:
+        while True:
+            try:
+                yield input("rqx> ")
+            except EOFError:
+                sys.stderr.write("\n")
+                return
+    finally:
+        if readline is not None:
+            try:
+                readline.write_history_file(SHELL_HISTORY)
+            except OSError:
+                pass
+
+
+def cmd_shell(args, out):
+    """Runs command lines on DB (opened for update, the commands' current
+    database); a failing line is reported and the next one runs. Changes are
+    posted when the shell ends normally, as POST would. Exits 1 when any
+    line failed."""
+    lines = args.command if args.command is not None else _shell_lines(sys.stdin.isatty())
+    failed = False
+    with open_database(args.db, "u"):
+        for line in lines:
+            if not line.strip():
+                continue
+            status = [0]
+            pyrqx.qzvzavo(status, [line])
+            # The error's text first: draining the queue ends with a status of its own.
+            error = _engine.last_error_text() if status[0] != pyrqx.HSUCC else None
+            _drain_output(out)
+            out.flush()
+            if error is not None:
+                failed = True
+                sys.stderr.write("rqx: %s\n" % error)
+    if failed:
+        raise ShellFailed()
+
+
+class ShellFailed(Exception):
+    """A command line failed (already reported): exit status 1."""
+
+
 def _size(text):
     try:
         width, height = (int(part) for part in text.lower().split("x"))
@@ -222,6 +293,11 @@ def build_parser():
     plot.add_argument("-o", "--output", required=True)
     plot.add_argument("--size", type=_size, default=(800, 600), help="WIDTHxHEIGHT in pixels")
     plot.set_defaults(run=cmd_plot)
+    shell = verbs.add_parser("shell", help="run the command language on a database")
+    shell.add_argument("db")
+    shell.add_argument("-c", "--command", action="append",
+                       help="a command line to run instead of reading lines (repeatable)")
+    shell.set_defaults(run=cmd_shell)
     return parser
 
 
@@ -232,6 +308,8 @@ def main(argv=None, out=None):
         args.run(args, out)
     except UsageError as error:
         return _fail("%s (see rqx --help)" % error, 2)
+    except ShellFailed:
+        return 1
     except (errors.Error, OSError, ValueError, TypeError, ImportError) as error:
         return _fail(str(error), 1)
     except KeyboardInterrupt:

@@ -158,3 +158,21 @@ def test_progress_is_drawn_on_terminals_for_long_work(tty, count, drawn):
     stream = Terminal(tty)
     assert list(_progress(range(count), "load", stream)) == list(range(count))
     assert (("load [%s] %d/%d\n" % ("#" * 30, count, count)) in stream.text) == drawn
+
+
+def test_shell_runs_lines_reports_failures_and_posts(filled, tmp_path):
+    lines = "LIST CPI*\nBOGUS\nFORMULA GROWTH = pct(GDP)\nFREQUENCY QUARTERLY\nPRINT GROWTH\n"
+    status, out, err = run("shell", filled, stdin=lines)
+    # The failing line is reported on its own and the next lines still run.
+    assert status == 1
+    assert err == "rqx: qzvzavo: line 1: unknown command BOGUS\n"
+    assert out.splitlines()[:2] == ["CPI", "CPI_CORE"]
+    assert "2020Q4  33.33333" in out
+    # The formula the shell created was posted when it ended.
+    with rqx.open(filled, "r") as db:
+        assert "GROWTH" in db
+    # -c runs its lines instead of reading standard input.
+    status, out, err = run("shell", filled, "-c", "SHOW GROWTH", "-c", "DELETE GROWTH")
+    assert (status, err) == (0, "") and "formula: pct(GDP)" in out
+    with rqx.open(filled, "r") as db:
+        assert "GROWTH" not in db

@@ -203,13 +203,20 @@ def test_work_database_is_private_and_temporary():
         assert list(scratch.read("T")) == [1.0]
 
 
-def test_language_features_report_the_engine_status(db):
-    db.create("A", freq="M")
-    for action in (lambda: db.formula("R", "A * 2"), lambda: db.eval("A * 2")):
-        try:
-            action()
-        except rqx.NotSupportedError as error:
-            assert error.status_name == "HNSUPP"
+def test_formulas_and_expressions_compute_from_the_stored_series(db):
+    db.write("A", [1.0, 2.0, 4.0], start="2020M01", freq="M")
+    db.formula("R", "A * 2 + lag(A, 1)")
+    # Missing where either side is: January has no lag, April no A.
+    first = db.read("R")
+    assert first.isna().tolist() == [True, False, False, True]
+    assert list(first.iloc[1:3]) == [5.0, 10.0]
+    db.write("A", [3.0], start="2020M03", freq="M")  # read again: computed anew
+    assert list(db.read("R").iloc[1:3]) == [5.0, 8.0]
+    assert list(db.eval("pct(A)")) == [100.0, 50.0]
+    with pytest.raises(rqx.Error) as caught:
+        db.formula("BAD", "A +")
+    assert caught.value.status_name == "HFRMSYNTAXERR"
+    assert "BAD" not in db
 
 
 def test_the_package_works_without_pandas(path):
