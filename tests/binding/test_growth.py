@@ -62,14 +62,14 @@ def repeat(call, fn, probe, times):
 
 
 def assert_no_growth(call, fn, probe):
-    # Warm caches and allocator as long as the measured run, traced: Python
-    # 3.9 keeps some 12 KB once per process in its first traced run of this
-    # length, whatever the function.
-    tracemalloc.start()
-    repeat(call, fn, probe, REPEAT)
+    repeat(call, fn, probe, 100)  # warm caches and allocator
     gc.collect()
-    before_py = tracemalloc.get_traced_memory()[0]
+    tracemalloc.start()
+    # The C heap first: a look at it leaves Python objects of its own behind
+    # (ctypes' library lookup, some 20 KB the first time in a process on
+    # Python 3.9), not the calls' to count.
     before_c = malloc_in_use()
+    before_py = tracemalloc.get_traced_memory()[0]
     repeat(call, fn, probe, REPEAT)
     gc.collect()
     grown_py = tracemalloc.get_traced_memory()[0] - before_py
