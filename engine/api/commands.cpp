@@ -1,6 +1,8 @@
 // The command functions of the C interface: running command text in the
 // session's interpreter, giving it input, running a command for its value,
 // and draining what commands printed.
+#include <algorithm>
+
 #include "api/status_report.h"
 #include "commands/interpreter.h"
 #include "crqx.h"

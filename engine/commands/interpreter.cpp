@@ -9,6 +9,7 @@
 // Comments start with "--".
 #include "commands/interpreter.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <deque>

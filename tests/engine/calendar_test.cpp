@@ -2,6 +2,7 @@
 // days, times and frequency change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <vector>
 

@@ -1,6 +1,7 @@
 // Calendar text: literals, the century rule and picture strings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "calendar/convert.h"
