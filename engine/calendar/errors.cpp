@@ -88,9 +88,10 @@ Status bad_century(int century) {
         HBYEAR, "century " + std::to_string(century) + " is not 0, 1..99 or a year 100..9999");
 }
 
-Status not_a_literal(const Frequency& f, std::string_view text) {
-    return Status::Error(HBDATE,
-                         quoted(text) + " is not a date literal of " + frequency_label(f.code));
+Status not_a_literal(const Frequency& f, std::string_view text, const std::string& example) {
+    std::string message = quoted(text) + " is not a " + frequency_label(f.code) + " literal";
+    if (!example.empty()) message += ": expected a form like " + example;
+    return Status::Error(HBDATE, message);
 }
 
 Status bad_picture(std::string_view image, const std::string& why) {

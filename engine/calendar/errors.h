@@ -31,8 +31,10 @@ Status bad_select(int select);                                         // HBSEL
 Status bad_fiscal_month(int end_month);                                // HBFMON
 Status bad_fiscal_label(int label);                                    // HBFLAB
 Status bad_century(int century);                                       // HBYEAR
-Status not_a_literal(const Frequency& f, std::string_view text);       // HBDATE
-Status bad_picture(std::string_view image, const std::string& why);    // HBADVAL
+// `example`: a literal of the frequency, shown as the form expected ("" none).
+Status not_a_literal(const Frequency& f, std::string_view text,
+                     const std::string& example);                    // HBDATE
+Status bad_picture(std::string_view image, const std::string& why);  // HBADVAL
 Status not_in_picture(std::string_view text, std::string_view image,
                       const std::string& why);  // HBDATE
 

@@ -1,5 +1,7 @@
 #include "calendar/literal.h"
 
+#include <algorithm>
+
 #include "calendar/convert.h"
 #include "calendar/errors.h"
 #include "calendar/text_util.h"
@@ -53,12 +55,28 @@ std::string time_text(const TimeOfDay& t, int64_t unit_ms) {
     return s;
 }
 
+// A literal of the frequency for a reader to copy (2024M03, 2024-03-15,
+// 2024-03-15T13:45, ...): the period holding a fixed moment, or the nearest
+// end of the span for frequencies whose span does not reach it, formatted.
+std::string example_literal(const Frequency& f, const Fiscal& fiscal) {
+    if (!is_dated(f)) return "42";
+    const int64_t moment = days_from_civil(2024, 3, 15) * kMsPerDay + 49530250;  // 13:45:30.250
+    std::optional<int64_t> index = locate_ms(f, moment, Relate::Contains);
+    if (!index) index = locate_ms(f, moment, Relate::After);  // a day outside the pattern
+    const IndexSpan span = valid_span(f);
+    std::string text;
+    if (!index || span.first > span.last) return "";
+    const auto at = static_cast<int32_t>(std::clamp(*index, span.first, span.last));
+    return format_literal(f, at, fiscal, text).ok() ? text : "";
+}
+
 // What a literal's text and frequency are, for reading it and naming it
 // when it is wrong.
 struct LiteralText {
     const Frequency& f;
+    const Fiscal& fiscal;
     std::string_view s;
-    Status wrong() const { return not_a_literal(f, s); }
+    Status wrong() const { return not_a_literal(f, s, example_literal(f, fiscal)); }
 };
 
 // Reads a year of 1..5 digits; exactly two digits go through the century rule.
@@ -164,7 +182,7 @@ Status format_literal(const Frequency& f, int32_t index, const Fiscal& fiscal, s
 Status parse_literal(const Frequency& f, std::string_view text, const Fiscal& fiscal, int century,
                      int current_year, int32_t& index) {
     CRQX_RETURN_IF_ERROR(check_fiscal(fiscal));
-    const LiteralText t{f, trim(text)};
+    const LiteralText t{f, fiscal, trim(text)};
     if (!is_dated(f)) return parse_case(t, index);
     if (uses_year_period_literal(f))
         return parse_year_period(t, fiscal, century, current_year, index);

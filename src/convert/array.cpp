@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "convert/memory.h"
+
 namespace pyrqx {
 
 bool list_length_slow(PyObject* list, size_t* out) {
@@ -15,7 +17,13 @@ void* allocate_room(size_t elements, bool zeroed) {
     if (elements < 1) elements = 1;
     void* p = nullptr;
     if (elements <= SIZE_MAX / 8) p = zeroed ? std::calloc(elements, 8) : std::malloc(elements * 8);
-    if (p == nullptr) PyErr_NoMemory();
+    if (p == nullptr) {
+        if (elements <= SIZE_MAX / 8) {
+            raise_no_memory(elements * 8, elements);
+        } else {
+            PyErr_Format(PyExc_MemoryError, "cannot allocate %zu elements of 8 bytes", elements);
+        }
+    }
     return p;
 }
 

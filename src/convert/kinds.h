@@ -13,6 +13,7 @@
 #include <string>
 
 #include "convert/cell.h"
+#include "convert/memory.h"
 #include "convert/scalar.h"
 #include "convert/text.h"
 
@@ -94,7 +95,7 @@ struct WideCell {
             if (wanted <= capacity()) return true;
             char* bigger = static_cast<char*>(std::calloc(wanted, 1));
             if (bigger == nullptr) {
-                PyErr_NoMemory();
+                raise_no_memory(wanted);
                 return false;
             }
             std::memcpy(bigger, where(), capacity());

@@ -1,5 +1,7 @@
 #include "convert/text.h"
 
+#include "convert/memory.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -60,7 +62,7 @@ bool TextBuffer::assign(const char* bytes, size_t length, size_t copy) {
     release();
     data_ = static_cast<char*>(std::malloc(length + 1));
     if (data_ == nullptr) {
-        PyErr_NoMemory();
+        raise_no_memory(length + 1);
         return false;
     }
     std::memcpy(data_, bytes, copy);
@@ -97,7 +99,7 @@ bool TextBuffer::reserve(size_t capacity) {
     if (capacity <= capacity_) return true;
     char* grown = static_cast<char*>(std::realloc(data_, capacity));
     if (grown == nullptr) {
-        PyErr_NoMemory();
+        raise_no_memory(capacity);
         return false;
     }
     std::memset(grown + capacity_, 0, capacity - capacity_);

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "convert/kinds.h"
+#include "convert/memory.h"
 #include "module/binding.h"
 #include "module/listing.h"
 #include "module/registry.h"
@@ -41,6 +42,12 @@ constexpr size_t position_of = Position<Name, typename AnyStates::ParamNames>::v
 template <typename Name, typename AnyStates>
 auto& state(AnyStates& states) {
     return std::get<position_of<Name, std::remove_const_t<AnyStates>>>(states);
+}
+
+// `allocated`, or false with a pending MemoryError named after parameter Name.
+template <typename Name, typename AnyStates>
+bool room_made(bool allocated, const Signature& sig) {
+    return allocated || name_memory_error(sig.params[position_of<Name, AnyStates>]);
 }
 
 // Hooks for the few functions whose calls need more than their kinds:
@@ -109,7 +116,10 @@ private:
         int failed = -1;
         // Convert strictly in parameter order, stopping at the first failure.
         (void)((Kinds::load(std::get<I>(states), bound[I]) || (failed = int(I), false)) && ...);
-        if (failed >= 0) return fail(kLineLoad + failed);
+        if (failed >= 0) {
+            name_memory_error(signature.params[failed]);
+            return fail(kLineLoad + failed);
+        }
         typename Policy::Call call;
         if (!Policy::prepare(states, bound, call, signature)) return fail(kLinePrepare);
         return finish(states, bound, call, std::index_sequence<I...>{});

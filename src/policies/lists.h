@@ -55,7 +55,8 @@ private:
     template <typename Name, typename States>
     static bool filled(States& s, const Signature& sig, int numobs) {
         auto& list = state<Name>(s);
-        if (list.none) return list.resize_scratch(static_cast<size_t>(numobs));
+        if (list.none)
+            return room_made<Name, States>(list.resize_scratch(static_cast<size_t>(numobs)), sig);
         return long_enough<Name>(s, sig, numobs);
     }
     template <typename Name, typename States>
@@ -81,7 +82,8 @@ struct HoldsCount : NoPolicy {
         auto& list = state<List>(s);
         long want = state<Count>(s).value;
         if (want <= 0) return true;
-        if (list.none) return list.resize_scratch(static_cast<size_t>(want));
+        if (list.none)
+            return room_made<List, States>(list.resize_scratch(static_cast<size_t>(want)), sig);
         if (list.count >= static_cast<size_t>(want)) return true;
         return list_too_short(sig, position_of<List, States>, list.count,
                               std::string(sig.params[position_of<Count, States>]) + " asks for " +

@@ -298,3 +298,12 @@ def test_inlen_within_the_text_leaves_the_buffer_and_is_passed_unchanged(
     assert call["value"].size == 9 and call["inlen"].value == inlen
     assert args[at] == [text]
 
+
+
+@pytest.mark.parametrize("name", sorted(LENGTH_GUARDED))
+def test_huge_inlen_gets_the_longest_texts_room_and_is_lowered_to_it(sized_probe, pyrqx, name):
+    make, at, empty = LENGTH_GUARDED[name]
+    getattr(pyrqx, name)(*make(empty, 2 ** 31 - 1))
+    call = sized_probe.one_call(library_of(name))
+    assert call["value"].size == 2 ** 20 + 2  # RQX_MAX_ZAVO_CMD
+    assert call["inlen"].value == 2 ** 20 + 1

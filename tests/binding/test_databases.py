@@ -29,3 +29,9 @@ def test_server_input_that_does_not_decode_loses_the_size(pyrqx, probe):
     with pytest.raises(UnicodeDecodeError):
         pyrqx.zavo_get_server_input(buffer, 5, size)
     assert (buffer, size) == ([" " * 4], [0])
+
+
+def test_huge_buffer_size_gets_the_longest_texts_room_and_is_lowered_to_it(pyrqx, sized_probe):
+    pyrqx.zavo_get_server_input(["ab"], 2 ** 31 - 1, [0])
+    call = sized_probe.one_call("zavo_get_server_input")
+    assert call["buffer"].size == call["buffer_size"].value == 2 ** 20 + 2  # RQX_MAX_ZAVO_CMD

@@ -135,3 +135,12 @@ def test_int_to_index_refuses_more_than_one_value(pyrqx, probe, numobs):
     assert str(info.value) == (
         "zavo_int_to_index(): numobs is %d but at most 1 values can be passed" % numobs)
     assert probe.calls == [] and result == [0]
+
+
+@pytest.mark.parametrize("name", sorted(FORMATTERS))
+def test_huge_inlen_gets_the_longest_texts_room_and_is_lowered_to_it(sized_probe, pyrqx, name):
+    sized_probe.script(name, ret=0)
+    getattr(pyrqx, name)(*FORMATTERS[name]("abc", 2 ** 31 - 1))
+    call = sized_probe.one_call(name)
+    assert call[TEXT_PARAM[name]].size == 2 ** 20 + 2  # RQX_MAX_ZAVO_CMD
+    assert call["inlen"].value == 2 ** 20 + 1 and call[TEXT_PARAM[name]].text() == b"abc"

@@ -1,6 +1,8 @@
 """The series functions, family by family, against the probe: what reaches
 the library, what comes back and in which order, and the guards that keep
 the library inside the arrays it is given."""
+import contextlib
+import os
 import struct
 
 import pytest
@@ -8,6 +10,7 @@ import pytest
 from samples.series import SAMPLES
 
 NUMOBS = 3             # the count the probe gives every range below
+LONGEST_TEXT = 2 ** 20 + 2  # RQX_MAX_ZAVO_CMD: the most room a length argument makes
 TABLE_SIZE = 3         # the library's translation-table size
 HBRNG = 14
 
@@ -421,3 +424,61 @@ def test_each_string_buffer_holds_its_length(pyrqx, sized_probe, name, lengths):
     assert [b.size >= need for b, need in zip(items, (6, 4, 10))] == [True] * 3
     assert [b.text() for b in items] == [b"a", b"bcd", b""]   # as the call began
     assert strary == ["a", "bcd", "123456789"]
+
+
+# A length no text of the interface reaches costs no more room than the longest
+# text (RQX_MAX_ZAVO_CMD bytes) beyond the caller's own, and the library is
+# told the room made; a caller's text longer than that keeps its own room.
+@pytest.mark.parametrize("name, length", [("qzvgtstr", "inlen"), ("qzvwstr", "length")])
+@pytest.mark.parametrize("text, room", [("ab", LONGEST_TEXT), ("x" * LONGEST_TEXT, LONGEST_TEXT + 1)])
+def test_huge_length_gets_bounded_room_and_is_lowered_to_it(pyrqx, sized_probe, name, length,
+                                                             text, room):
+    run(pyrqx, name, fresh(name, strval=[text], **{length: 2 ** 31 - 1}))
+    call = sized_probe.one_call(name)
+    assert call["strval"].size == room and call[length].value == room - 1
+
+
+def test_huge_element_lengths_get_bounded_rooms_and_are_lowered(pyrqx, sized_probe):
+    count_range(sized_probe)
+    run(pyrqx, "qzvgtsts", fresh("qzvgtsts", strary=["a", "b", "c"],
+                                 inlenary=[2 ** 31 - 1, 5, 2 ** 31 - 1]))
+    call = sized_probe.one_call("qzvgtsts")
+    assert [b.size for b in call["strary"].items] == [LONGEST_TEXT, 6, LONGEST_TEXT]
+    assert list(struct.unpack_from("=3i", call["inlenary"].data)) == [
+        LONGEST_TEXT - 1, 5, LONGEST_TEXT - 1]
+
+
+# ---- guard: an allocation that fails names its parameter and size ------------------
+
+
+@contextlib.contextmanager
+def address_space_limited_to_now_plus(extra):
+    """Allocations beyond `extra` more bytes of address space fail for a while."""
+    resource = pytest.importorskip("resource")
+    soft, hard = resource.getrlimit(resource.RLIMIT_AS)
+    with open("/proc/self/statm") as statm:
+        in_use = int(statm.read().split()[0]) * os.sysconf("SC_PAGE_SIZE")
+    resource.setrlimit(resource.RLIMIT_AS, (in_use + extra, hard))
+    try:
+        yield
+    finally:
+        resource.setrlimit(resource.RLIMIT_AS, (soft, hard))
+
+
+FILLED_VALUES = sorted(n for n, p, role in LISTS_OVER_RANGE if p == "valary" and role == FILLED)
+RDFA = sorted(n for n in TYPED_CLASSIC if "rdfa" in n)
+
+
+# None over a huge range (the range's count decides) and qzvrdfa_* (wntobs does).
+@pytest.mark.parametrize("name, count", [(n, None) for n in FILLED_VALUES[:2]] + [(RDFA[0], "wntobs")])
+def test_scratch_that_cannot_be_allocated_raises_a_named_memory_error(pyrqx, probe, name, count):
+    if probe.size_source == "sanitizer":
+        pytest.skip("the sanitizer's allocator stops the process instead of failing")
+    huge = 2 ** 31 - 1
+    count_range(probe, numobs=huge)
+    args = fresh(name, valary=None, **({count: huge} if count else {}))
+    with address_space_limited_to_now_plus(2 ** 30):
+        with pytest.raises(MemoryError) as raised:
+            run(pyrqx, name, args)
+    assert str(raised.value) == "valary: cannot allocate %d bytes for %d elements" % (8 * huge, huge)
+    assert library(name) not in [c.name for c in probe.calls]

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "calendar/convert.h"
+#include "calendar/errors.h"
 #include "calendar/literal.h"
 #include "calendar/picture.h"
 
@@ -173,6 +176,35 @@ TEST(Literal, BadTextGivesItsStatus) {
     EXPECT_EQ(format_literal(F(HDAILY), kIndexND, kCalendarYear, text).code(), HBDATE);
     EXPECT_EQ(format_literal(F(HDAILY), 0, {0, HFYLST}, text).code(), HBFMON);
     EXPECT_EQ(format_literal(F(HDAILY), 0, {HFYDEC, 0}, text).code(), HBFLAB);
+}
+
+// A text that is no literal says so and shows a literal of the frequency,
+// one that reads back.
+TEST(Literal, NotALiteralShowsTheExpectedForm) {
+    const Fiscal fiscals[] = {kCalendarYear, {HFYMAR, HFYFST}};
+    for (int code : all_frequencies())
+        for (const Fiscal& fy : fiscals) {
+            int32_t idx = 0;
+            const Status s = parse_literal(F(code), "March 2024", fy, 20, kThisYear, idx);
+            ASSERT_EQ(s.code(), HBDATE) << code;
+            const std::string head = "'March 2024' is not a " + frequency_label(code) +
+                                     " literal: expected a form like ";
+            ASSERT_EQ(s.message().substr(0, head.size()), head) << s.message();
+            const std::string example = s.message().substr(head.size());
+            EXPECT_EQ(parse_literal(F(code), example, fy, 20, kThisYear, idx).code(), HSUCC)
+                << code << " " << example;
+        }
+    const std::pair<int, const char*> forms[] = {{HMONTH, "2024M03"},
+                                                 {HQTDEC, "2024Q1"},
+                                                 {HDAILY, "2024-03-15"},
+                                                 {HMIN, "2024-03-15T13:45"},
+                                                 {HCASEX, "42"}};
+    for (const auto& [code, form] : forms) {
+        int32_t idx = 0;
+        EXPECT_EQ(parse_literal(F(code), "March 2024", kCalendarYear, 20, kThisYear, idx).message(),
+                  "'March 2024' is not a " + frequency_label(code) +
+                      " literal: expected a form like " + form);
+    }
 }
 
 TEST(Picture, FormatsEveryToken) {

@@ -464,6 +464,8 @@ ERROR_TEXTS = [
      "zavo_day_to_index: 12345 is not a valid frequency"),
     ("day", lambda: classic(c.qzvddat, c.HDAILY, [0], 2020, 4, 31), "qzvddat: day 31 is not in month 4 of 2020"),
     ("literal", lambda: c.zavo_literal_to_date(c.HQTDEC, [0], ["2020Z1"], 12, c.HFYLST, 20), "'2020Z1'"),
+    ("monthly literal", lambda: c.zavo_literal_to_date(c.HMONTH, [0], ["March 2024"], 12, c.HFYLST, 20),
+     "zavo_literal_to_date: 'March 2024' is not a MONTHLY literal: expected a form like 2024M03"),
     ("unit count", lambda: classic(c.qzvpfrq, [0], c.HMIN, 7, 0, 0), "nunits 7"),
     ("range end", lambda: classic(c.qzvsrng, c.HQTDEC, [2020], [1], [2021], [0], [0, 0, 0], [0]), "no period 0"),
 ]
