@@ -20,6 +20,7 @@
 #include "core/codes.h"
 #include "crqx.h"
 #include "fault_vfs.h"
+#include "temp_dir.h"
 
 using namespace crqx;
 
@@ -226,16 +227,14 @@ protected:
         ASSERT_EQ(HSUCC, status);
         // Memory-backed where there is one: the layer simulates the disk's
         // behaviour, so real syncs would only cost time.
-        char in_memory[] = "/dev/shm/crqx-faults-XXXXXX", on_disk[] = "/tmp/crqx-faults-XXXXXX";
-        const char* made = getenv("FAULTS_ON_DISK") ? nullptr : mkdtemp(in_memory);
-        dir_ = made != nullptr ? made : mkdtemp(on_disk);
+        if (getenv("FAULTS_ON_DISK") == nullptr) dir_ = temp_dir::make("/dev/shm/crqx-faults");
+        if (dir_.empty()) dir_ = temp_dir::make("/tmp/crqx-faults");
         base_ = make_base(dir_ + "/base.crqx");
     }
     static void TearDownTestSuite() {
         int status = -1;
         qzvfin(&status);
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        EXPECT_EQ(0, std::system(cmd.c_str()));
+        EXPECT_TRUE(temp_dir::remove(dir_));
     }
 
     // A posted database with series values, an attribute and two objects.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "store/store.h"
+#include "temp_dir.h"
 
 using namespace crqx;
 using store::Mode;
@@ -40,14 +41,12 @@ int open_code(const std::string& path, Mode mode) {
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/crqx-files-XXXXXX";
-        dir_ = mkdtemp(pattern);
+        dir_ = temp_dir::make("/tmp/crqx-files");
         path_ = dir_ + "/db.crqx";
     }
     void TearDown() override {
         set_immutable(dir_, false);
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(0, std::system(cmd.c_str()));
+        ASSERT_TRUE(temp_dir::remove(dir_));
     }
 
     // Sets or clears the immutable flag of a folder; false where the file

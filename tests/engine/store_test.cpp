@@ -10,6 +10,7 @@
 #include <string>
 
 #include "store/store.h"
+#include "temp_dir.h"
 
 using namespace crqx;
 using store::Mode;
@@ -24,14 +25,10 @@ const store::StoreOptions kOptions{50, store::Durability::PowerLoss};
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/crqx-store-XXXXXX";
-        dir_ = mkdtemp(pattern);
+        dir_ = temp_dir::make("/tmp/crqx-store");
         path_ = dir_ + "/db.crqx";
     }
-    void TearDown() override {
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(0, std::system(cmd.c_str()));
-    }
+    void TearDown() override { ASSERT_TRUE(temp_dir::remove(dir_)); }
 
     std::unique_ptr<Store> open(Mode mode, int expected = HSUCC) {
         std::unique_ptr<Store> s;
