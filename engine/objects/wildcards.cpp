@@ -37,6 +37,16 @@ bool is_class_filter(int c) {
     return c == 0 || c == HSERIE || c == HSCALA || c == HFRMLA || c == HGLNAM || c == HGLFOR;
 }
 
+// The name keys a pattern can match lie in [from, to): those that begin
+// with its literal prefix (the part before the first wildcard). `to` is
+// empty when there is no upper bound.
+void key_range(const std::string& pattern, std::string* from, std::string* to) {
+    *from = store::name_key(pattern.substr(0, pattern.find_first_of("*?")));
+    *to = *from;
+    while (!to->empty() && static_cast<unsigned char>(to->back()) == 0xFF) to->pop_back();
+    if (!to->empty()) to->back() = static_cast<char>(to->back() + 1);
+}
+
 }  // namespace
 
 Status start_search(store::Database& db, const std::string& pattern, int only_class,
@@ -45,15 +55,17 @@ Status start_search(store::Database& db, const std::string& pattern, int only_cl
     if (!is_class_filter(only_class))
         return Status::Error(HBCLAS,
                              "class " + std::to_string(only_class) + " is not an object class");
-    std::vector<store::ObjectRecord> all;
-    CRQX_RETURN_IF_ERROR(db.store->list_objects(&all));
-    std::string start_key = store::name_key(start);
     search->dbkey = db.key;
-    for (store::ObjectRecord& r : all) {
-        if (only_class != 0 && r.object_class != only_class) continue;
-        if (!start_key.empty() && store::name_key(r.name) < start_key) continue;
-        if (wildcard_match(pattern, r.name)) search->matches.push_back(std::move(r));
-    }
+    std::string from, to;
+    key_range(pattern, &from, &to);
+    std::string start_key = store::name_key(start);
+    if (start_key > from) from = start_key;
+    if (!to.empty() && from >= to) return Status::OK();
+    std::vector<store::ObjectRecord> found;
+    CRQX_RETURN_IF_ERROR(db.store->find_objects(
+        from, to, [&](const std::string& key) { return wildcard_match(pattern, key); }, &found));
+    for (store::ObjectRecord& r : found)
+        if (only_class == 0 || r.object_class == only_class) search->matches.push_back(std::move(r));
     return Status::OK();
 }
 

@@ -23,18 +23,32 @@ struct Codec {
     using SlotArray = Slots<T>;
     static SlotArray empty() { return empty_slots<T>(Missing<T>::codes[kSlotND]); }
     static bool valid(const std::string& blob) {
-        return blob.size() == static_cast<size_t>(kChunkObservations) * sizeof(T);
+        Held held;
+        return read_header(blob, &held) &&
+               blob.size() == kChunkHeaderBytes + static_cast<size_t>(held.count) * sizeof(T);
     }
-    static void extract(const std::string& blob, size_t from, size_t n, T* out) {
-        std::memcpy(out, blob.data() + from * sizeof(T), n * sizeof(T));
+    // Slots from..from+n-1 of a valid chunk into out, where the chunk holds
+    // them (out keeps its ND elsewhere).
+    static void extract(const std::string& blob, int64_t from, int64_t n, T* out) {
+        Held held;
+        read_header(blob, &held);
+        int64_t lo = std::max(from, held.first), hi = std::min(from + n, held.end());
+        if (lo >= hi) return;
+        std::memcpy(out + (lo - from),
+                    blob.data() + kChunkHeaderBytes + (lo - held.first) * sizeof(T),
+                    static_cast<size_t>(hi - lo) * sizeof(T));
     }
     static std::string encode_whole(const T* values) {
-        return std::string(reinterpret_cast<const char*>(values), kChunkObservations * sizeof(T));
+        std::string out = chunk_header({0, kChunkObservations});
+        out.append(reinterpret_cast<const char*>(values), kChunkObservations * sizeof(T));
+        return out;
     }
-    static bool decode(const std::string& blob, SlotArray* slots) {
-        return decode_slots(blob, slots);
+    static bool decode(const std::string& blob, SlotArray* slots, Held* held) {
+        return decode_slots(blob, slots, held);
     }
-    static std::string encode(const SlotArray& slots) { return encode_slots(slots); }
+    static std::string encode(const SlotArray& slots, Held held) {
+        return encode_slots(slots, held);
+    }
 };
 
 template <>
@@ -45,20 +59,25 @@ struct Codec<std::string> {
     }
     static bool valid(const std::string& blob) {
         TextSlots scratch;
-        return decode_text_slots(blob, &scratch);
+        Held held;
+        return decode_text_slots(blob, &scratch, &held);
     }
-    static void extract(const std::string& blob, size_t from, size_t n, std::string* out) {
-        TextSlots slots;
-        decode_text_slots(blob, &slots);
+    static void extract(const std::string& blob, int64_t from, int64_t n, std::string* out) {
+        TextSlots slots = empty();
+        Held held;
+        decode_text_slots(blob, &slots, &held);
         std::move(slots.begin() + from, slots.begin() + from + n, out);
     }
     static std::string encode_whole(const std::string* values) {
-        return encode_text_slots(TextSlots(values, values + kChunkObservations));
+        return encode_text_slots(TextSlots(values, values + kChunkObservations),
+                                 {0, kChunkObservations});
     }
-    static bool decode(const std::string& blob, SlotArray* slots) {
-        return decode_text_slots(blob, slots);
+    static bool decode(const std::string& blob, SlotArray* slots, Held* held) {
+        return decode_text_slots(blob, slots, held);
     }
-    static std::string encode(const SlotArray& slots) { return encode_text_slots(slots); }
+    static std::string encode(const SlotArray& slots, Held held) {
+        return encode_text_slots(slots, held);
+    }
 };
 
 template <typename T>
@@ -159,8 +178,7 @@ Status read_span(Database& db, const ValuedObject& object, Span span, T* out) {
     std::fill(out, out + span.count(), nd);
     for (const Chunk& c : chunks) {
         Overlap o = overlap(c.number, span);
-        Codec<T>::extract(c.data, static_cast<size_t>(o.from_slot), static_cast<size_t>(o.count),
-                          out + o.offset);
+        Codec<T>::extract(c.data, o.from_slot, o.count, out + o.offset);
     }
     return Status::OK();
 }
@@ -188,11 +206,16 @@ Status write_span(Database& db, const ValuedObject& object, Span span, const T* 
                 out.push_back({c, Codec<T>::encode_whole(in + o.offset)});
                 continue;
             }
+            // A partly covered chunk keeps what it held: the new run joins it.
             typename Codec<T>::SlotArray slots = Codec<T>::empty();
-            for (const Chunk& e : edges)
-                if (e.number == c && !Codec<T>::decode(e.data, &slots)) return damaged(name, c);
+            Held held{o.from_slot, o.count}, stored;
+            for (const Chunk& e : edges) {
+                if (e.number != c) continue;
+                if (!Codec<T>::decode(e.data, &slots, &stored)) return damaged(name, c);
+                held = held.joined(stored);
+            }
             std::copy(in + o.offset, in + o.offset + o.count, slots.begin() + o.from_slot);
-            out.push_back({c, Codec<T>::encode(slots)});
+            out.push_back({c, Codec<T>::encode(slots, held)});
         }
         CRQX_RETURN_IF_ERROR(db.store->write_chunks(name, out));
         if (r.object_class == HSERIE) {

@@ -1,14 +1,30 @@
 #include "store/schema.h"
 
+#include "store/checksum.h"
 #include "store/sqlite_util.h"
 
 namespace crqx {
 namespace store {
 namespace {
 
-// Version 1 of the format. value_chunks belongs to the series room: one row
-// per chunk of an object's values; the catalog only copies and deletes them.
-const char* const kSchemaV1 = R"sql(
+// The value chunks of format 2 (the upgrade from format 1 creates it too),
+// owned by the series room: one row per chunk of an object's values, with
+// the checksum of its bytes (checksum.h); the catalog only copies and
+// deletes them. An ordinary rowid table: the (object, chunk) index stays
+// small, and a seek lands on a short row whatever the size of its blob.
+const char* const kChunksTable = R"sql(
+CREATE TABLE chunks(
+  id        INTEGER PRIMARY KEY,
+  object_id INTEGER NOT NULL REFERENCES objects(id) ON DELETE CASCADE,
+  chunk     INTEGER NOT NULL,
+  checksum  INTEGER NOT NULL,
+  data      BLOB NOT NULL,
+  UNIQUE(object_id, chunk)
+);
+)sql";
+
+// The rest of format 2 (unchanged since format 1).
+const char* const kSchema = R"sql(
 CREATE TABLE properties(
   key   TEXT PRIMARY KEY,
   value                    -- no declared type: stored exactly as written
@@ -32,12 +48,6 @@ CREATE TABLE objects(
   numchr_hint   INTEGER NOT NULL DEFAULT 0,
   growth_hint   REAL NOT NULL DEFAULT 0
 );
-CREATE TABLE value_chunks(
-  object_id INTEGER NOT NULL REFERENCES objects(id) ON DELETE CASCADE,
-  chunk     INTEGER NOT NULL,
-  data      BLOB NOT NULL,
-  PRIMARY KEY(object_id, chunk)
-) WITHOUT ROWID;
 )sql";
 
 Status write_initial_properties(sqlite3* db, int64_t created_ms) {
@@ -62,7 +72,8 @@ Status pragma_int(sqlite3* db, const char* sql, int* value) {
 }  // namespace
 
 Status create_schema(sqlite3* db, int64_t created_ms) {
-    int rc = exec(db, kSchemaV1);
+    int rc = exec(db, kSchema);
+    if (rc == SQLITE_OK) rc = exec(db, kChunksTable);
     if (rc != SQLITE_OK) return sqlite_error(db, rc, "creating the tables", HFUSE);
     std::string marks = "PRAGMA application_id = " + std::to_string(kApplicationId) +
                         "; PRAGMA user_version = " + std::to_string(kFormatVersion) + ";";
@@ -73,10 +84,43 @@ Status create_schema(sqlite3* db, int64_t created_ms) {
 }
 
 Status reset_contents(sqlite3* db, int64_t created_ms) {
-    int rc = exec(db, "DELETE FROM value_chunks; DELETE FROM objects; DELETE FROM properties;");
+    CRQX_RETURN_IF_ERROR(upgrade_format(db));
+    int rc = exec(db, "DELETE FROM chunks; DELETE FROM objects; DELETE FROM properties;");
     if (rc != SQLITE_OK) return sqlite_error(db, rc, "emptying the database", HFUSE);
     CRQX_RETURN_IF_ERROR(clear_extra_tables(db));
     return write_initial_properties(db, created_ms);
+}
+
+Status format_version(sqlite3* db, int* version) {
+    return pragma_int(db, "PRAGMA user_version", version);
+}
+
+Status upgrade_format(sqlite3* db) {
+    int version = 0;
+    CRQX_RETURN_IF_ERROR(format_version(db, &version));
+    if (version >= kFormatVersion) return Status::OK();
+    int rc = exec(db, kChunksTable);
+    if (rc != SQLITE_OK) return sqlite_error(db, rc, "upgrading the file format", HLOCKD);
+    {
+        Statement read(db, "SELECT object_id, chunk, data FROM value_chunks");
+        Statement write(db,
+                        "INSERT INTO chunks(object_id, chunk, checksum, data) VALUES (?1, ?2, ?3, ?4)");
+        while ((rc = read.step()) == SQLITE_ROW) {
+            std::string data = std::string(kWholeChunkHeader, 4) + read.column_blob(2);
+            int64_t chunk = read.column_int(1);
+            write.bind(1, read.column_int(0)).bind(2, chunk);
+            write.bind(3, static_cast<int64_t>(chunk_checksum(chunk, data))).bind_blob(4, data);
+            int wrc = write.step();
+            if (wrc != SQLITE_DONE)
+                return sqlite_error(db, wrc, "upgrading the file format", HLOCKD);
+            write.reset();
+        }
+        if (rc != SQLITE_DONE) return sqlite_error(db, rc, "upgrading the file format", HLOCKD);
+    }
+    std::string finish =
+        "DROP TABLE value_chunks; PRAGMA user_version = " + std::to_string(kFormatVersion) + ";";
+    rc = exec(db, finish.c_str());
+    return rc == SQLITE_OK ? Status::OK() : sqlite_error(db, rc, "upgrading the file format", HLOCKD);
 }
 
 Status check_format(sqlite3* db, bool* fresh) {

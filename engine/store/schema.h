@@ -1,5 +1,5 @@
 // The file format of a database: its tables, how a file is recognised as
-// one of ours, and its version. Documented in docs/engine-storage.md.
+// one of ours, and its version. Documented in docs/engine.md.
 #pragma once
 
 #include <sqlite3.h>
@@ -32,6 +32,15 @@ Status ensure_extra_tables(sqlite3* db, bool writable);
 // Empties those tables (overwrite mode); runs inside the caller's
 // transaction.
 Status clear_extra_tables(sqlite3* db);
+
+// The format version of the file (PRAGMA user_version).
+Status format_version(sqlite3* db, int* version);
+
+// Brings a file of an older format to kFormatVersion in the caller's
+// transaction (nothing to do for a current one). Format 1 -> 2: every value
+// chunk moves from value_chunks (WITHOUT ROWID, whole chunks) to chunks,
+// gaining the slot header and its checksum; then the version is set.
+Status upgrade_format(sqlite3* db);
 
 // HSUCC for a database of ours in a format this engine reads, HNZVDB for
 // any other file, HBVER for a newer format. An empty file counts as "fresh"

@@ -171,6 +171,7 @@ Status SqliteStore::write_names(const std::string& object, NameList list,
                                 const std::vector<std::string>& names) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
+    if (list == NameList::Aliases) cached_key_.clear();  // names may now lead elsewhere
     std::string clear = std::string("DELETE FROM ") + list_table(list) + " WHERE object_id = ?1";
     Statement erase(db_, clear.c_str());
     CRQX_RETURN_IF_ERROR(done(db_, erase.bind(1, id).step(), "replacing a name list"));

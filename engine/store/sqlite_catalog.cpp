@@ -86,10 +86,8 @@ Status set_property(sqlite3* db, const char* key, int64_t value) {
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db, rc, "writing a property", HLOCKD);
 }
 
-}  // namespace
-
-Status SqliteStore::read_info(DatabaseInfo* info) {
-    Statement st(db_, "SELECT key, value FROM properties");
+Status read_properties(sqlite3* db, DatabaseInfo* info) {
+    Statement st(db, "SELECT key, value FROM properties");
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         std::string key = st.column_text(0);
@@ -106,13 +104,27 @@ Status SqliteStore::read_info(DatabaseInfo* info) {
         else if (key == "extra_dots")
             info->extra_dots = static_cast<int>(st.column_int(1));
     }
-    if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "reading the database properties", HLOCKD);
-    Statement version(db_, "PRAGMA user_version");
-    if (version.step() == SQLITE_ROW) info->version = static_cast<int>(version.column_int(0));
+    return rc == SQLITE_DONE ? Status::OK()
+                             : sqlite_error(db, rc, "reading the database properties", HLOCKD);
+}
+
+}  // namespace
+
+Status SqliteStore::read_info(DatabaseInfo* info) {
+    if (!in_transaction_) refresh_if_changed();
+    if (!info_) {
+        DatabaseInfo read;
+        CRQX_RETURN_IF_ERROR(read_properties(db_, &read));
+        info_ = read;
+    }
+    *info = *info_;
+    info->version = format_;
+    if (modified_ms_ != 0) info->modified_ms = modified_ms_;
     return Status::OK();
 }
 
 Status SqliteStore::write_info(const DatabaseInfo& info) {
+    info_.reset();
     CRQX_RETURN_IF_ERROR(set_property(db_, "description", info.description));
     CRQX_RETURN_IF_ERROR(set_property(db_, "documentation", info.documentation));
     CRQX_RETURN_IF_ERROR(set_property(db_, "dimension", int64_t{info.dimension}));
@@ -120,13 +132,18 @@ Status SqliteStore::write_info(const DatabaseInfo& info) {
 }
 
 Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
-    std::string sql =
-        std::string("SELECT ") + kObjectColumns + " FROM objects WHERE id = " + resolved_id(1);
+    static const std::string sql = std::string("SELECT ") + kObjectColumns +
+                                   ", id FROM objects WHERE id = " + resolved_id(1);
     Statement st(db_, sql.c_str());
-    int rc = st.bind(1, name_key(name)).step();
+    std::string key = name_key(name);
+    int rc = st.bind(1, key).step();
     if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
     if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
     read_record(st, record);
+    if (in_transaction_) {  // the operation goes on to its values: spare it a lookup
+        cached_key_ = std::move(key);
+        cached_id_ = st.column_int(15);
+    }
     return Status::OK();
 }
 
@@ -148,7 +165,9 @@ Status SqliteStore::update_object(const std::string& name, const ObjectRecord& r
         resolved_id(17);
     Statement st(db_, sql.c_str());
     bind_record(st, record);
-    st.bind(17, name_key(name));
+    std::string key = name_key(name);
+    st.bind(17, key);
+    if (name_key(record.name) != key) cached_key_.clear();  // a rename
     CRQX_RETURN_IF_ERROR(write_done(db_, st.step(), "updating object '" + name + "'", record.name));
     if (sqlite3_changes(db_) == 0)
         return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
@@ -156,10 +175,17 @@ Status SqliteStore::update_object(const std::string& name, const ObjectRecord& r
 }
 
 Status SqliteStore::object_id(const std::string& name, int64_t* id) {
-    std::string sql = resolved_id(1);
-    sql = sql.substr(1, sql.size() - 2);  // the query itself, without its parentheses
+    std::string key = name_key(name);
+    if (in_transaction_ && !cached_key_.empty() && key == cached_key_) {
+        *id = cached_id_;
+        return Status::OK();
+    }
+    static const std::string sql = [] {
+        std::string q = resolved_id(1);
+        return q.substr(1, q.size() - 2);  // the query itself, without its parentheses
+    }();
     Statement st(db_, sql.c_str());
-    int rc = st.bind(1, name_key(name)).step();
+    int rc = st.bind(1, key).step();
     if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
     if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
     *id = st.column_int(0);
@@ -169,6 +195,7 @@ Status SqliteStore::object_id(const std::string& name, int64_t* id) {
 Status SqliteStore::delete_object(const std::string& name) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(name, &id));
+    cached_key_.clear();
     CRQX_RETURN_IF_ERROR(delete_chunks(id));
     CRQX_RETURN_IF_ERROR(delete_object_extras(id));
     Statement st(db_, "DELETE FROM objects WHERE id = ?1");
@@ -178,12 +205,38 @@ Status SqliteStore::delete_object(const std::string& name) {
 }
 
 Status SqliteStore::list_objects(std::vector<ObjectRecord>* records) {
-    std::string sql = std::string("SELECT ") + kObjectColumns + " FROM objects ORDER BY name_key";
+    static const std::string sql =
+        std::string("SELECT ") + kObjectColumns + " FROM objects ORDER BY name_key";
     Statement st(db_, sql.c_str());
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         records->emplace_back();
         read_record(st, &records->back());
+    }
+    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "listing the objects", HLOCKD);
+}
+
+// Walks the name index alone (keys and ids) over the range, and loads the
+// whole record only of the names `wanted` takes.
+Status SqliteStore::find_objects(const std::string& from, const std::string& to,
+                                 const std::function<bool(const std::string& key)>& wanted,
+                                 std::vector<ObjectRecord>* records) {
+    Statement keys(db_, to.empty() ? "SELECT name_key, id FROM objects WHERE name_key >= ?1"
+                                     " ORDER BY name_key"
+                                   : "SELECT name_key, id FROM objects WHERE name_key >= ?1"
+                                     " AND name_key < ?2 ORDER BY name_key");
+    keys.bind(1, from);
+    if (!to.empty()) keys.bind(2, to);
+    static const std::string sql =
+        std::string("SELECT ") + kObjectColumns + " FROM objects WHERE id = ?1";
+    int rc;
+    while ((rc = keys.step()) == SQLITE_ROW) {
+        if (!wanted(keys.column_text(0))) continue;
+        Statement one(db_, sql.c_str());
+        int found = one.bind(1, keys.column_int(1)).step();
+        if (found != SQLITE_ROW) return sqlite_error(db_, found, "listing the objects", HLOCKD);
+        records->emplace_back();
+        read_record(one, &records->back());
     }
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "listing the objects", HLOCKD);
 }

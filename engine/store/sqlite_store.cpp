@@ -101,6 +101,9 @@ Status configure(sqlite3* db, Mode mode, const StoreOptions& options) {
                                                                    : "PRAGMA synchronous=NORMAL";
     rc = exec(db, sync);
     if (rc == SQLITE_OK) rc = exec(db, "PRAGMA foreign_keys=ON");
+    // A change's savepoint keeps the pages it changes in a statement
+    // journal: in memory, not a temporary file written for every change.
+    if (rc == SQLITE_OK) rc = exec(db, "PRAGMA temp_store=MEMORY");
     return rc == SQLITE_OK ? Status::OK() : sqlite_error(db, rc, "configuring the database", HFUSE);
 }
 
@@ -236,7 +239,9 @@ Status open_store(const std::string& path, Mode mode, const StoreOptions& option
     return mode == Mode::Work ? open_work_store(out) : open_file_store(path, mode, options, out);
 }
 
-SqliteStore::SqliteStore(sqlite3* db, Mode mode) : db_(db), mode_(mode) {}
+SqliteStore::SqliteStore(sqlite3* db, Mode mode) : db_(db), mode_(mode) {
+    if (db_ != nullptr) format_version(db_, &format_);
+}
 
 SqliteStore::~SqliteStore() {
     if (db_ != nullptr) close(false);
@@ -246,6 +251,7 @@ Status SqliteStore::begin_write(int busy_code) {
     int rc = exec(db_, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return sqlite_error(db_, rc, "taking the write lock", busy_code);
     in_transaction_ = true;
+    refresh_if_changed();  // the lock's snapshot may be newer than what is cached
     return Status::OK();
 }
 
@@ -254,49 +260,109 @@ Status SqliteStore::hold_write_lock() {
     return begin_write(HFUSE);
 }
 
+void SqliteStore::forget_cached() {
+    info_.reset();
+    cached_key_.clear();
+    format_version(db_, &format_);
+}
+
+void SqliteStore::refresh_if_changed() {
+    Statement st(db_, "PRAGMA data_version");
+    if (st.step() != SQLITE_ROW) return forget_cached();
+    int64_t version = st.column_int(0);
+    if (version == seen_version_) return;
+    seen_version_ = version;
+    forget_cached();
+}
+
+// A change that is the first of its transaction needs no savepoint: undoing
+// the transaction undoes it alone. Later ones each open one, prepared once.
 Status SqliteStore::begin_change() {
     if (!writable()) return Status::Error(HREADO, "the database is open read-only");
     if (!in_transaction_) CRQX_RETURN_IF_ERROR(begin_write(HLOCKD));
-    int rc = exec(db_, "SAVEPOINT change");
-    return rc == SQLITE_OK ? Status::OK() : sqlite_error(db_, rc, "starting a change", HLOCKD);
+    if (format_ < kFormatVersion) {
+        // The first change of a file of an older format upgrades it, in
+        // the same transaction: posted with it or undone with it.
+        Status s = upgrade_format(db_);
+        if (!s.ok()) {
+            finish("ROLLBACK", "upgrading the file format");
+            if (holds_lock_for_session()) hold_write_lock();
+            return s;
+        }
+        format_ = kFormatVersion;
+    }
+    if (!dirty_) return Status::OK();
+    Statement savepoint(db_, "SAVEPOINT change");
+    int rc = savepoint.step();
+    if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "starting a change", HLOCKD);
+    in_savepoint_ = true;
+    return Status::OK();
 }
 
-Status SqliteStore::touch_modified() {
-    Statement st(db_, "UPDATE properties SET value = ?1 WHERE key = 'modified_ms'");
-    int rc = st.bind(1, now_ms()).step();
-    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "dating the change", HLOCKD);
+Status SqliteStore::undo_change() {
+    if (!in_savepoint_) {
+        Status s = finish("ROLLBACK", "undoing a change");
+        if (holds_lock_for_session()) hold_write_lock();
+        return s;
+    }
+    Statement back(db_, "ROLLBACK TO change");
+    int rc = back.step();
+    info_.reset();
+    cached_key_.clear();
+    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "undoing a change", HLOCKD);
 }
 
 Status SqliteStore::end_change(bool keep) {
-    Status s = keep ? touch_modified() : Status::OK();
-    if (!keep || !s.ok()) exec(db_, "ROLLBACK TO change");
-    int rc = exec(db_, "RELEASE change");
-    if (s.ok() && rc != SQLITE_OK) s = sqlite_error(db_, rc, "ending a change", HLOCKD);
-    if (keep && s.ok()) dirty_ = true;
+    Status s = keep ? Status::OK() : undo_change();
+    if (in_savepoint_) {
+        in_savepoint_ = false;
+        Statement release(db_, "RELEASE change");
+        int rc = release.step();
+        if (s.ok() && rc != SQLITE_DONE) s = sqlite_error(db_, rc, "ending a change", HLOCKD);
+    }
+    if (keep && s.ok()) {
+        dirty_ = true;
+        modified_ms_ = now_ms();
+    }
     if (mode_ == Mode::Direct) return dirty_ ? post() : finish("ROLLBACK", "ending a change");
     // A shared store gives the lock back when it turns out to hold nothing.
     if (!dirty_ && !holds_lock_for_session()) return finish("ROLLBACK", "ending a change");
     return s;
 }
 
+Status SqliteStore::write_modified() {
+    if (modified_ms_ == 0) return Status::OK();
+    Statement st(db_, "UPDATE properties SET value = ?1 WHERE key = 'modified_ms'");
+    int rc = st.bind(1, modified_ms_).step();
+    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "dating the change", HLOCKD);
+}
+
 Status SqliteStore::finish(const char* sql, const char* what) {
     if (!in_transaction_) return Status::OK();
+    bool commit = std::strcmp(sql, "COMMIT") == 0;
     int rc = exec(db_, sql);
+    Status s = Status::OK();
     if (rc != SQLITE_OK) {
         // A failed COMMIT keeps the transaction; give it up rather than
         // leave the store in between.
-        Status s = sqlite_error(db_, rc, what, HLOCKD);
+        s = sqlite_error(db_, rc, what, HLOCKD);
         if (sqlite3_get_autocommit(db_) == 0) exec(db_, "ROLLBACK");
-        in_transaction_ = dirty_ = false;
-        return s;
+        commit = false;
     }
     in_transaction_ = dirty_ = false;
-    return Status::OK();
+    modified_ms_ = 0;
+    cached_key_.clear();  // valid within one write transaction only
+    if (!commit) forget_cached();
+    return s;
 }
 
 Status SqliteStore::post() {
-    Status s = dirty_ ? finish("COMMIT", "posting") : Status::OK();
-    if (s.ok() && holds_lock_for_session()) hold_write_lock();  // else retaken at the next change
+    Status s = Status::OK();
+    if (dirty_) {
+        s = write_modified();
+        s = s.ok() ? finish("COMMIT", "posting") : (finish("ROLLBACK", "posting"), s);
+    }
+    if (holds_lock_for_session()) hold_write_lock();  // else retaken at the next change
     return s;
 }
 
@@ -312,6 +378,16 @@ Status SqliteStore::pack() {
     if (dirty_)
         return Status::Error(HNPOST, "the database has unposted changes; post or restore first");
     CRQX_RETURN_IF_ERROR(finish("ROLLBACK", "packing"));
+    // Damage is reported, never copied into a fresh file.
+    Status checked = check_file();
+    if (!checked.ok()) {
+        if (holds_lock_for_session()) hold_write_lock();
+        return checked;
+    }
+    if (format_ < kFormatVersion) {
+        CRQX_RETURN_IF_ERROR(begin_change());
+        CRQX_RETURN_IF_ERROR(finish("COMMIT", "upgrading the file format"));
+    }
     int rc = exec(db_, "VACUUM");
     Status s = rc == SQLITE_OK ? Status::OK() : sqlite_error(db_, rc, "packing", HLOCKD);
     if (holds_lock_for_session()) hold_write_lock();

@@ -11,6 +11,8 @@
 
 #include <sqlite3.h>
 
+#include <optional>
+
 #include "store/store.h"
 
 namespace crqx {
@@ -28,6 +30,7 @@ public:
     Status restore() override;
     bool has_unposted() const override { return dirty_; }
     Status pack() override;
+    Status check_file() override;  // sqlite_chunks.cpp
     Status close(bool post_first) override;
 
     Status read_info(DatabaseInfo* info) override;
@@ -37,6 +40,9 @@ public:
     Status update_object(const std::string& name, const ObjectRecord& record) override;
     Status delete_object(const std::string& name) override;
     Status list_objects(std::vector<ObjectRecord>* records) override;
+    Status find_objects(const std::string& from, const std::string& to,
+                        const std::function<bool(const std::string& key)>& wanted,
+                        std::vector<ObjectRecord>* records) override;
     Status read_chunk_span(const std::string& name, int64_t first, int64_t last,
                            std::vector<Chunk>* chunks) override;  // sqlite_chunks.cpp
     Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) override;
@@ -58,7 +64,15 @@ private:
     bool holds_lock_for_session() const { return mode_ == Mode::Update || mode_ == Mode::Write; }
     Status begin_write(int busy_code);
     Status finish(const char* sql, const char* what);
-    Status touch_modified();
+    // Undoes the open change: back to its savepoint, or the whole
+    // transaction when the change is the first of it.
+    Status undo_change();
+    // Stores the time of the last change (kept in memory until the post).
+    Status write_modified();
+    // Forgets what is cached of the file when another process may have
+    // changed it (PRAGMA data_version moved) or a rollback undid our own.
+    void refresh_if_changed();
+    void forget_cached();
     Status object_id(const std::string& name, int64_t* id);
     // Whether `name` is an alias of some object (HOEXI with its text).
     Status check_not_alias(const std::string& name);
@@ -71,6 +85,17 @@ private:
     Mode mode_;
     bool in_transaction_ = false;  // a write transaction is open
     bool dirty_ = false;           // it holds unposted changes
+    bool in_savepoint_ = false;    // the open change started a savepoint
+    int format_ = kFormatVersion;  // the file's format version
+    int64_t modified_ms_ = 0;      // time of the last unposted change (0: none)
+
+    // Cached: the database properties, valid while data_version stays
+    // `seen_version_`; the id of the object last looked up, valid within
+    // the write transaction that found it.
+    std::optional<DatabaseInfo> info_;
+    int64_t seen_version_ = -1;
+    std::string cached_key_;
+    int64_t cached_id_ = 0;
 };
 
 }  // namespace store

@@ -75,12 +75,22 @@ Statement& Statement::bind_blob(int index, const std::string& bytes) {
     return *this;
 }
 
+Statement& Statement::bind_blob_static(int index, const std::string& bytes) {
+    sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+    return *this;
+}
+
 Statement& Statement::bind_null(int index) {
     sqlite3_bind_null(stmt_, index);
     return *this;
 }
 
 int Statement::step() { return stmt_ == nullptr ? prepare_rc_ : sqlite3_step(stmt_); }
+
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
 
 int64_t Statement::column_int(int column) const { return sqlite3_column_int64(stmt_, column); }
 

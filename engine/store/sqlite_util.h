@@ -27,10 +27,14 @@ public:
     Statement& bind(int index, double value);
     Statement& bind(int index, const std::string& value);  // as text
     Statement& bind_blob(int index, const std::string& bytes);
+    // Binds the bytes without copying them: they must outlive the step.
+    Statement& bind_blob_static(int index, const std::string& bytes);
     Statement& bind_null(int index);
 
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step();
+    // Ready to step again from the start (bindings cleared).
+    void reset();
     int64_t column_int(int column) const;
     double column_double(int column) const;
     std::string column_text(int column) const;

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,7 +29,12 @@ namespace crqx {
 namespace store {
 
 // The version of the file format this engine writes (zavo_get_dbversion).
-constexpr int kFormatVersion = 1;
+// Files of format 1 are read as they are and upgraded by the first change.
+constexpr int kFormatVersion = 2;
+
+// The key under which lookups match a name: ASCII letters folded to upper
+// case, every other byte unchanged.
+std::string name_key(const std::string& name);
 
 // How a store was opened; the rules live in sqlite_store.cpp and the user
 // documentation. Work is the private in-memory database.
@@ -66,7 +72,12 @@ struct ObjectRecord {
 };
 
 // A stored piece of an object's values, opaque to the catalog (the series
-// room defines what a chunk holds). Copies move chunks unchanged.
+// room defines what a chunk holds, series/chunk_codec.h). Copies move chunks
+// unchanged. Chunk bytes begin with a 4-byte header (first slot held, slots
+// held: little-endian uint16 each); format 1 kept whole chunks of 1024 slots
+// without it, which a store of such a file hands out with kWholeChunkHeader
+// in front.
+constexpr char kWholeChunkHeader[] = {0, 0, 0, 4};  // slots 0..1023
 struct Chunk {
     int64_t number = 0;
     std::string data;
@@ -106,6 +117,9 @@ public:
     virtual Status restore() = 0;  // back to the last post
     virtual bool has_unposted() const = 0;
     virtual Status pack() = 0;  // compacts the file (no unposted changes allowed)
+    // Verifies the whole stored database (structure and every checksum it
+    // keeps): HIFAIL naming what is damaged.
+    virtual Status check_file() { return Status::OK(); }
     // Ends the store: posts first when `post_first`, else discards.
     virtual Status close(bool post_first) = 0;
 
@@ -121,6 +135,21 @@ public:
     virtual Status delete_object(const std::string& name) = 0;
     // Every object, in name order (case-insensitive).
     virtual Status list_objects(std::vector<ObjectRecord>* records) = 0;
+    // The objects whose name keys (name_key) lie in [from, to) (`to` empty:
+    // no upper bound) and pass `wanted`, in name order. A store may test
+    // `wanted` on the key alone and load only the records that pass.
+    virtual Status find_objects(const std::string& from, const std::string& to,
+                                const std::function<bool(const std::string& key)>& wanted,
+                                std::vector<ObjectRecord>* records) {
+        std::vector<ObjectRecord> all;
+        CRQX_RETURN_IF_ERROR(list_objects(&all));
+        for (ObjectRecord& r : all) {
+            std::string key = name_key(r.name);
+            if (key >= from && (to.empty() || key < to) && wanted(key))
+                records->push_back(std::move(r));
+        }
+        return Status::OK();
+    }
 
     // An object's stored values (no chunks until the series room writes
     // them). read_chunk_span appends the chunks numbered first..last in
@@ -175,10 +204,6 @@ Status open_store(const std::string& path, Mode mode, const StoreOptions& option
 
 // Current time in milliseconds since 1970-01-01T00:00 UTC.
 int64_t now_ms();
-
-// The key under which lookups match a name: ASCII letters folded to upper
-// case, every other byte unchanged.
-std::string name_key(const std::string& name);
 
 }  // namespace store
 }  // namespace crqx

@@ -33,16 +33,27 @@ TEST(ChunkGeometry, FloorsNegativeIndexes) {
     }
 }
 
+// A chunk keeps only its held run of slots: the bytes cost the run, and
+// decoding restores exactly those slots.
 template <typename T>
 void expect_fixed_round_trip(T first) {
-    Slots<T> slots = empty_slots<T>(Missing<T>::codes[kSlotND]);
-    slots[0] = first;
-    slots[kChunkObservations - 1] = Missing<T>::codes[kSlotNA];
-    std::string blob = encode_slots(slots);
-    Slots<T> back;
-    ASSERT_TRUE(decode_slots(blob, &back));
+    const T nd = Missing<T>::codes[kSlotND];
+    Slots<T> slots = empty_slots<T>(nd);
+    slots[700] = first;
+    slots[1023] = Missing<T>::codes[kSlotNA];
+    std::string blob = encode_slots(slots, {700, 324});
+    EXPECT_EQ(kChunkHeaderBytes + 324 * sizeof(T), blob.size());
+    Slots<T> back = empty_slots<T>(nd);
+    Held held;
+    ASSERT_TRUE(decode_slots(blob, &back, &held));
     EXPECT_EQ(slots, back);
-    EXPECT_FALSE(decode_slots(blob.substr(1), &back));  // a damaged chunk is refused
+    EXPECT_EQ(700, held.first);
+    EXPECT_EQ(324, held.count);
+    // Damaged chunks are refused: cut short, or a run beyond the chunk.
+    EXPECT_FALSE(decode_slots(blob.substr(1), &back, &held));
+    EXPECT_FALSE(decode_slots(chunk_header({1000, 100}) + std::string(100 * sizeof(T), 'x'),
+                              &back, &held));
+    EXPECT_FALSE(decode_slots(chunk_header({0, 0}), &back, &held));
 }
 
 TEST(ChunkCodec, FixedKindsRoundTrip) {
@@ -56,13 +67,23 @@ TEST(ChunkCodec, TextRoundTripsAndRefusesDamage) {
     slots[0] = std::string("with\0nul", 8);
     slots[5] = "caf\xc3\xa9";
     slots[1023] = missing::kStringNA;
-    std::string blob = encode_text_slots(slots);
+    std::string blob = encode_text_slots(slots, {0, kChunkObservations});
     TextSlots back;
-    ASSERT_TRUE(decode_text_slots(blob, &back));
+    Held held;
+    ASSERT_TRUE(decode_text_slots(blob, &back, &held));
     EXPECT_EQ(slots, back);
-    EXPECT_FALSE(decode_text_slots(blob.substr(0, blob.size() - 1), &back));
-    EXPECT_FALSE(decode_text_slots(blob + "x", &back));
-    EXPECT_FALSE(decode_text_slots("\xff\xff\xff\x7f", &back));  // a length beyond the blob
+    EXPECT_FALSE(decode_text_slots(blob.substr(0, blob.size() - 1), &back, &held));
+    EXPECT_FALSE(decode_text_slots(blob + "x", &back, &held));
+    // a length beyond the blob
+    EXPECT_FALSE(decode_text_slots(chunk_header({0, 1}) + "\xff\xff\xff\x7f", &back, &held));
+}
+
+TEST(ChunkCodec, HeldRunsJoin) {
+    Held a{10, 5}, b{100, 1}, none{};
+    EXPECT_EQ(10, a.joined(b).first);
+    EXPECT_EQ(91, a.joined(b).count);
+    EXPECT_EQ(10, none.joined(a).first);
+    EXPECT_EQ(5, a.joined(none).count);
 }
 
 // A work database holding one precision series "S" (monthly) and a scalar.

@@ -218,7 +218,7 @@ def test_description_documentation_and_dates(session, opendb, db_path):
     assert call(p.qzvgdbd, key, 12345, cdate, mdate) == p.HBFREQ
     assert p.zavo_get_db_dates(key, cdate, mdate) == p.HSUCC
     version = [0]
-    assert p.zavo_get_dbversion(key, version) == p.HSUCC and version[0] == 1
+    assert p.zavo_get_dbversion(key, version) == p.HSUCC and version[0] == 2
 
 
 @pytest.mark.parametrize("setter, getter, good, bad, bad_status", [
