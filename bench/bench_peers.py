@@ -26,8 +26,9 @@ the file it appends to, as the engine does at a post (WAL, synchronous=FULL):
            update rewrites the file; names from the name column alone
   hdf      pandas HDFStore (PyTables): many as one frame of 10,000 columns
            (fixed format), big as a table-format series; fsync after close
-  arctic   ArcticDB on LMDB (syncs at each of its commits); write_batch and
-           read_batch for the many series, list_symbols(regex) for names
+  arctic   ArcticDB on LMDB (syncs at each of its commits): many as one
+           frame of 10,000 columns (one symbol per series takes minutes to
+           write: a sync per symbol), names from its column list
 
 A peer whose package is not installed is skipped, and the table says so.
 Ratios are engine / peer: below 1 the engine is faster. Each figure is the
@@ -86,7 +87,6 @@ class Engine:
     durability = "WAL, synchronous=FULL: one fdatasync of the WAL per post"
 
     def __init__(self, folder):
-        self.folder = folder
         self.key = None
 
     def _open(self, path, mode):
@@ -128,7 +128,8 @@ class Engine:
         self._open(path, z.HRMODE)
 
     def close(self):
-        self._close()
+        if self.key is not None:
+            self._close()
 
     def many_read(self):
         r = self._range(0, SMALL - 1)
@@ -269,9 +270,9 @@ class DuckDB:
         self._connect(path)
         self.con.execute("CREATE TABLE series(name VARCHAR PRIMARY KEY, v DOUBLE[])")
         import pyarrow as pa
-        table = pa.table({"name": NAMES, "v": data})  # noqa: F841 (read by the query)
+        frame = pa.table({"name": NAMES, "v": data})  # noqa: F841 (read by the query)
         self.con.execute("BEGIN")
-        self.con.execute("INSERT INTO series SELECT * FROM table")
+        self.con.execute("INSERT INTO series SELECT * FROM frame")
         self.con.execute("COMMIT")
         self.con.close()
         return path
@@ -294,10 +295,10 @@ class DuckDB:
         import pyarrow as pa
         self._connect(path)
         self.con.execute("CREATE TABLE big(i BIGINT, v DOUBLE)")
-        table = pa.table({"i": pa.array(range(BIG), pa.int64()), "v": data})  # noqa: F841
+        frame = pa.table({"i": pa.array(range(BIG), pa.int64()), "v": data})  # noqa: F841
         t0 = time.perf_counter()
         self.con.execute("BEGIN")
-        self.con.execute("INSERT INTO big SELECT * FROM table")
+        self.con.execute("INSERT INTO big SELECT * FROM frame")
         self.con.execute("COMMIT")
         elapsed = time.perf_counter() - t0
         self.con.close()
@@ -449,12 +450,14 @@ class Arctic:
     @staticmethod
     def _frame(values):
         import pandas as pd
-        return pd.DataFrame({"v": values}, index=pd.date_range("2000-01-01", periods=len(values), freq="D"))
+        return pd.DataFrame({"v": values}, index=pd.date_range("2000-01-01", periods=len(values), freq="min"))
 
     def many_write(self, path, data):
-        from arcticdb import WritePayload
+        import numpy as np
+        import pandas as pd
         self._library(path)
-        self.lib.write_batch([WritePayload(n, self._frame(v)) for n, v in zip(NAMES, data)])
+        index = pd.date_range("2000-01-01", periods=SMALL, freq="min")
+        self.lib.write("many", pd.DataFrame(np.array(data).T, columns=NAMES, index=index))
         self.close()
         return path
 
@@ -467,11 +470,13 @@ class Arctic:
         gc.collect()
 
     def many_read(self):
-        return [item.data["v"].tolist() for item in self.lib.read_batch(NAMES)]
+        frame = self.lib.read("many").data
+        return [frame[n].tolist() for n in NAMES]
 
     def glob(self, pattern):
         import fnmatch
-        return sorted(self.lib.list_symbols(regex=fnmatch.translate(pattern)))
+        columns = [c.name for c in self.lib.get_description("many").columns]
+        return sorted(n for n in columns if fnmatch.fnmatchcase(n, pattern))
 
     def big_write(self, path, data):
         self._library(path)
@@ -493,7 +498,7 @@ class Arctic:
 
     def update(self, index, value):
         import pandas as pd
-        at = pd.Timestamp("2000-01-01") + pd.Timedelta(days=index)
+        at = pd.Timestamp("2000-01-01") + pd.Timedelta(minutes=index)
         self.lib.update("BIG", pd.DataFrame({"v": [value]}, index=[at]))
 
 
@@ -519,62 +524,88 @@ def timed(function):
         gc.enable()
 
 
-def measure(side, folder, repeat, many, big):
-    """Every job of one side: {job: seconds (or bytes for the size)}."""
-    out = {}
-    tag = side.name
-    times = []
-    for i in range(repeat):
-        path = os.path.join(folder, "%s-many-%d" % (tag, i))
+def measure(sides, folder, repeat, many, big):
+    """Every job of every side: {side: {job: seconds (bytes for the size)}}.
+    The repeats of the sides are interleaved, so a burst of load on a shared
+    machine hits them alike."""
+    out = {side.name: {} for side in sides}
+
+    def best(job, run):
+        for side in sides:
+            out[side.name][job] = float("inf")
+        for i in range(repeat):
+            for side in sides:
+                out[side.name][job] = min(out[side.name][job], run(side, i))
+
+    paths = {}
+
+    def many_write(side, i):
+        path = os.path.join(folder, "%s-many-%d" % (side.name, i))
         t, _ = timed(lambda: side.many_write(path, many))
-        times.append(t)
         if i:
-            remove(os.path.join(folder, "%s-many-%d" % (tag, i - 1)))
-    out["many write"] = min(times)
-    out["many size"] = file_size(path)
-    reads, globs, nones = [], [], []
-    for _ in range(repeat):
-        side.open_read(path)
+            remove(paths[side.name])
+        paths[side.name] = path
+        return t
+
+    best("many write", many_write)
+    for side in sides:
+        out[side.name]["many size"] = file_size(paths[side.name])
+
+    def opened(job):
+        def run(side, i):
+            side.open_read(paths[side.name])
+            try:
+                return job(side)
+            finally:
+                side.close()
+        return run
+
+    def many_read(side):
         t, got = timed(side.many_read)
-        reads.append(t)
-        assert got == many, "%s: many read back other values" % tag
-        t, got = timed(lambda: side.glob("S1*"))
-        globs.append(t)
-        assert list(got) == S1_NAMES, "%s: S1* found %d names" % (tag, len(got))
-        t, got = timed(lambda: side.glob("ZZ*"))
-        nones.append(t)
-        assert list(got) == [], "%s: ZZ* found names" % tag
-        side.close()
-    out["many read"], out["glob S1*"], out["glob none"] = min(reads), min(globs), min(nones)
-    times = []
-    for i in range(repeat):
-        bpath = os.path.join(folder, "%s-big-%d" % (tag, i))
-        times.append(side.big_write(bpath, big))
+        assert got == many, "%s: many read back other values" % side.name
+        return t
+
+    def glob(pattern, want):
+        def run(side):
+            t, got = timed(lambda: side.glob(pattern))
+            assert list(got) == want, "%s: %s found %d names" % (side.name, pattern, len(got))
+            return t
+        return run
+
+    best("many read", opened(many_read))
+    best("glob S1*", opened(glob("S1*", S1_NAMES)))
+    best("glob none", opened(glob("ZZ*", [])))
+
+    def big_write(side, i):
+        path = os.path.join(folder, "%s-big-%d" % (side.name, i))
+        t = side.big_write(path, big)
         if i:
-            remove(os.path.join(folder, "%s-big-%d" % (tag, i - 1)))
-    out["big write"] = min(times)
-    times = []
-    for _ in range(repeat):
-        side.open_read(bpath)
+            remove(paths[side.name])
+        paths[side.name] = path
+        return t
+
+    best("big write", big_write)
+
+    def big_read(side):
         t, got = timed(side.big_read)
-        times.append(t)
-        assert got == big, "%s: big read back other values" % tag
-        side.close()
-    out["big read"] = min(times)
-    side.open_update(bpath)
+        assert got == big, "%s: big read back other values" % side.name
+        return t
+
+    best("big read", opened(big_read))
     offsets = window_offsets()
-    assert side.window(offsets[0]) == big[offsets[0]:offsets[0] + WINDOW], "%s: window" % tag
-    times = []
-    for _ in range(repeat):
+    for side in sides:
+        side.open_update(paths[side.name])
+        first = offsets[0]
+        assert side.window(first) == big[first:first + WINDOW], "%s: window" % side.name
+
+    def window(side, i):
         t, _ = timed(lambda: [side.window(o) for o in offsets])
-        times.append(t / len(offsets))
-    out["window"] = min(times)
-    times = []
-    for i in range(repeat):
-        t, _ = timed(lambda: side.update(BIG // 2 + i, -1.0 - i))
-        times.append(t)
-    out["update"] = min(times)
-    side.close()
+        return t / len(offsets)
+
+    best("window", window)
+    best("update", lambda side, i: timed(lambda: side.update(BIG // 2 + i, -1.0 - i))[0])
+    for side in sides:
+        side.close()
     return out
 
 
@@ -609,11 +640,11 @@ def main():
     many = [series_values(SMALL, float(i)) for i in range(MANY)]
     big = series_values(BIG, 0.5)
     folder = tempfile.mkdtemp(prefix="bench-peers-", dir=os.environ.get("BENCH_DIR"))
-    results, skipped = {}, []
+    skipped = []
     try:
         print("best of %d; SQLite %s; Python %s; files in %s" % (
             args.repeat, sqlite3.sqlite_version, sys.version.split()[0], folder), flush=True)
-        results["engine"] = measure(Engine(folder), folder, args.repeat, many, big)
+        sides = [Engine(folder)]
         for peer in PEERS:
             if peer.name not in wanted:
                 continue
@@ -622,8 +653,8 @@ def main():
             except ImportError:
                 skipped.append("%s (package %s not installed)" % (peer.name, peer.module))
                 continue
-            results[peer.name] = measure(peer(), folder, args.repeat, many, big)
-            print("  measured %s" % peer.name, file=sys.stderr, flush=True)
+            sides.append(peer())
+        results = measure(sides, folder, args.repeat, many, big)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
         z.qzvfin([0])

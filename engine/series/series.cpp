@@ -193,10 +193,16 @@ Status write_span(Database& db, const ValuedObject& object, Span span, const T* 
             return Status::Error(
                 HBCLAS, "object '" + r.name + "' holds no stored values (a formula is computed)");
         int64_t first_chunk = chunk_of(span.first), last_chunk = chunk_of(span.last);
-        // Only the chunks at either end can be partly covered: read just those.
+        // Only the chunks at either end can be partly covered, and only
+        // where the series already holds values: read just those.
+        auto may_hold = [&](int64_t c) {
+            if (r.object_class == HSCALA) return true;
+            return r.first_index && chunk_of(*r.first_index) <= c && c <= chunk_of(*r.last_index);
+        };
         std::vector<Chunk> edges;
-        CRQX_RETURN_IF_ERROR(db.store->read_chunk_span(name, first_chunk, first_chunk, &edges));
-        if (last_chunk != first_chunk)
+        if (may_hold(first_chunk))
+            CRQX_RETURN_IF_ERROR(db.store->read_chunk_span(name, first_chunk, first_chunk, &edges));
+        if (last_chunk != first_chunk && may_hold(last_chunk))
             CRQX_RETURN_IF_ERROR(db.store->read_chunk_span(name, last_chunk, last_chunk, &edges));
         std::vector<Chunk> out;
         out.reserve(static_cast<size_t>(last_chunk - first_chunk + 1));

@@ -38,6 +38,8 @@ void read_record(const Statement& st, ObjectRecord* r) {
     r->growth_hint = st.column_double(14);
 }
 
+}  // namespace
+
 // SQL for the id of the object that parameter ?N names: its own name first,
 // else one of its aliases.
 std::string resolved_id(int parameter) {
@@ -45,6 +47,8 @@ std::string resolved_id(int parameter) {
     return "(SELECT id FROM objects WHERE name_key = " + p +
            " UNION ALL SELECT object_id FROM aliases WHERE alias_key = " + p + " LIMIT 1)";
 }
+
+namespace {
 
 void bind_optional(Statement& st, int index, const std::optional<int32_t>& value) {
     if (value)
@@ -134,15 +138,20 @@ Status SqliteStore::write_info(const DatabaseInfo& info) {
 Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
     static const std::string sql = std::string("SELECT ") + kObjectColumns +
                                    ", id FROM objects WHERE id = " + resolved_id(1);
-    Statement st(db_, sql.c_str());
     std::string key = name_key(name);
+    if (in_transaction_ && !cached_key_.empty() && key == cached_key_) {
+        *record = cached_record_;
+        return Status::OK();
+    }
+    Statement st(db_, sql.c_str());
     int rc = st.bind(1, key).step();
     if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
     if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
     read_record(st, record);
-    if (in_transaction_) {  // the operation goes on to its values: spare it a lookup
+    if (in_transaction_) {  // no other writer until the transaction ends
         cached_key_ = std::move(key);
         cached_id_ = st.column_int(15);
+        cached_record_ = *record;
     }
     return Status::OK();
 }
@@ -157,29 +166,33 @@ Status SqliteStore::insert_object(const ObjectRecord& record) {
 }
 
 Status SqliteStore::update_object(const std::string& name, const ObjectRecord& record) {
-    std::string sql =
+    static const std::string sql =
         "UPDATE objects SET name=?1, class=?2, type=?3, frequency=?4, basis=?5, observed=?6,"
         " description=?7, documentation=?8, created_ms=?9, modified_ms=?10, first_index=?11,"
         " last_index=?12, numobs_hint=?13, numchr_hint=?14, growth_hint=?15, name_key=?16"
-        " WHERE id = " +
-        resolved_id(17);
+        " WHERE id = ?17";
+    int64_t id = 0;
+    CRQX_RETURN_IF_ERROR(object_id(name, &id));
     Statement st(db_, sql.c_str());
     bind_record(st, record);
-    std::string key = name_key(name);
-    st.bind(17, key);
-    if (name_key(record.name) != key) cached_key_.clear();  // a rename
+    st.bind(17, id);
     CRQX_RETURN_IF_ERROR(write_done(db_, st.step(), "updating object '" + name + "'", record.name));
-    if (sqlite3_changes(db_) == 0)
-        return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
+    if (cached_id_ == id && !cached_key_.empty()) {
+        if (name_key(record.name) != name_key(cached_record_.name))
+            cached_key_.clear();  // a rename: the cached key may lead nowhere now
+        else
+            cached_record_ = record;
+    }
     return Status::OK();
+}
+
+int64_t SqliteStore::cached_id(const std::string& key) const {
+    return in_transaction_ && !cached_key_.empty() && key == cached_key_ ? cached_id_ : 0;
 }
 
 Status SqliteStore::object_id(const std::string& name, int64_t* id) {
     std::string key = name_key(name);
-    if (in_transaction_ && !cached_key_.empty() && key == cached_key_) {
-        *id = cached_id_;
-        return Status::OK();
-    }
+    if ((*id = cached_id(key)) != 0) return Status::OK();
     static const std::string sql = [] {
         std::string q = resolved_id(1);
         return q.substr(1, q.size() - 2);  // the query itself, without its parentheses

@@ -24,16 +24,29 @@ bool intact(const Statement& st, int64_t chunk, int checksum_column, const std::
 
 }  // namespace
 
+// The object is resolved in the same statement unless this transaction
+// already found it: a read is one statement.
 Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int64_t last,
                                     std::vector<Chunk>* chunks) {
-    int64_t id = 0;
-    CRQX_RETURN_IF_ERROR(object_id(name, &id));
+    static const std::string by_name[2] = {
+        "SELECT chunk, data FROM value_chunks WHERE object_id = " + resolved_id(1) +
+            " AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk",
+        "SELECT chunk, data, checksum FROM chunks WHERE object_id = " + resolved_id(1) +
+            " AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk"};
+    static const char* const by_id[2] = {
+        "SELECT chunk, data FROM value_chunks"
+        " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk",
+        "SELECT chunk, data, checksum FROM chunks"
+        " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk"};
     bool current = format_ >= 2;
-    Statement st(db_, current ? "SELECT chunk, data, checksum FROM chunks"
-                                " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk"
-                              : "SELECT chunk, data FROM value_chunks"
-                                " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk");
-    st.bind(1, id).bind(2, first).bind(3, last);
+    std::string key = name_key(name);
+    int64_t id = cached_id(key);
+    Statement st(db_, id != 0 ? by_id[current] : by_name[current].c_str());
+    if (id != 0)
+        st.bind(1, id);
+    else
+        st.bind(1, key);
+    st.bind(2, first).bind(3, last);
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         int64_t number = st.column_int(0);

@@ -18,6 +18,10 @@
 namespace crqx {
 namespace store {
 
+// SQL for the id of the object that parameter ?N names (its name or an
+// alias), in parentheses; NULL when none.
+std::string resolved_id(int parameter);
+
 class SqliteStore : public Store {
 public:
     SqliteStore(sqlite3* db, Mode mode);
@@ -74,6 +78,8 @@ private:
     void refresh_if_changed();
     void forget_cached();
     Status object_id(const std::string& name, int64_t* id);
+    // The id when the object was found in this transaction (else 0).
+    int64_t cached_id(const std::string& key) const;
     // Whether `name` is an alias of some object (HOEXI with its text).
     Status check_not_alias(const std::string& name);
     // Removes the value chunks of object `id` (sqlite_chunks.cpp).
@@ -90,12 +96,14 @@ private:
     int64_t modified_ms_ = 0;      // time of the last unposted change (0: none)
 
     // Cached: the database properties, valid while data_version stays
-    // `seen_version_`; the id of the object last looked up, valid within
-    // the write transaction that found it.
+    // `seen_version_`; the object last found (its id and record) under
+    // the name key `cached_key_` ("" for none), valid within the write
+    // transaction that found it, so an operation looks its object up once.
     std::optional<DatabaseInfo> info_;
     int64_t seen_version_ = -1;
     std::string cached_key_;
     int64_t cached_id_ = 0;
+    ObjectRecord cached_record_;
 };
 
 }  // namespace store

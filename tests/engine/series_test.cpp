@@ -183,6 +183,7 @@ TEST_F(SeriesRoom, ScalarsKeepOneValueWithoutADate) {
 }
 
 TEST_F(SeriesRoom, DamagedChunkFailsWithoutTouchingTheOutput) {
+    write({0, 2}, {1.0, 2.0, 3.0});
     ASSERT_TRUE(db_.store->write_chunks("S", {{0, "short"}}).ok());
     std::vector<double> out(3, 9.0);
     EXPECT_EQ(HIFAIL, read_span(db_, find("S"), {0, 2}, out.data()).code());
