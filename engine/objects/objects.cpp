@@ -106,6 +106,9 @@ Status check_new_object(const NewObject& wanted) {
 }
 
 Status check_object_name(Database& db, const std::string& name) {
+    // The extra-dots setting matters only to a name with a dot: others spare
+    // the lookup of the database's properties.
+    if (name.find('.') == std::string::npos) return check_name(name, false);
     store::DatabaseInfo info;
     CRQX_RETURN_IF_ERROR(db.store->read_info(&info));
     return check_name(name, info.extra_dots != 0);

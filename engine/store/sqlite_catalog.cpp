@@ -229,28 +229,49 @@ Status SqliteStore::list_objects(std::vector<ObjectRecord>* records) {
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "listing the objects", HLOCKD);
 }
 
-// Walks the name index alone (keys and ids) over the range, and loads the
-// whole record only of the names `wanted` takes.
+namespace {
+
+// SQL function wanted_key(key): the caller's filter of the search under way
+// (its pointer travels as the function's user data, set per search).
+void wanted_key(sqlite3_context* context, int, sqlite3_value** args) {
+    auto* wanted = *static_cast<const std::function<bool(const std::string&)>**>(
+        sqlite3_user_data(context));
+    const unsigned char* text = sqlite3_value_text(args[0]);
+    int n = sqlite3_value_bytes(args[0]);
+    std::string key = text == nullptr ? std::string()
+                                      : std::string(reinterpret_cast<const char*>(text), n);
+    sqlite3_result_int(context, wanted != nullptr && (*wanted)(key) ? 1 : 0);
+}
+
+}  // namespace
+
+// One walk of the name index over the range: the filter runs on the key the
+// index holds, and only the rows it takes are read from the table.
 Status SqliteStore::find_objects(const std::string& from, const std::string& to,
                                  const std::function<bool(const std::string& key)>& wanted,
                                  std::vector<ObjectRecord>* records) {
-    Statement keys(db_, to.empty() ? "SELECT name_key, id FROM objects WHERE name_key >= ?1"
-                                     " ORDER BY name_key"
-                                   : "SELECT name_key, id FROM objects WHERE name_key >= ?1"
-                                     " AND name_key < ?2 ORDER BY name_key");
-    keys.bind(1, from);
-    if (!to.empty()) keys.bind(2, to);
-    static const std::string sql =
-        std::string("SELECT ") + kObjectColumns + " FROM objects WHERE id = ?1";
-    int rc;
-    while ((rc = keys.step()) == SQLITE_ROW) {
-        if (!wanted(keys.column_text(0))) continue;
-        Statement one(db_, sql.c_str());
-        int found = one.bind(1, keys.column_int(1)).step();
-        if (found != SQLITE_ROW) return sqlite_error(db_, found, "listing the objects", HLOCKD);
-        records->emplace_back();
-        read_record(one, &records->back());
+    if (!key_filter_registered_) {
+        int rc = sqlite3_create_function(db_, "wanted_key", 1, SQLITE_UTF8, &key_filter_,
+                                         wanted_key, nullptr, nullptr);
+        if (rc != SQLITE_OK) return sqlite_error(db_, rc, "listing the objects", HLOCKD);
+        key_filter_registered_ = true;
     }
+    static const std::string bounded = std::string("SELECT ") + kObjectColumns +
+                                       " FROM objects WHERE name_key >= ?1 AND name_key < ?2"
+                                       " AND wanted_key(name_key) ORDER BY name_key";
+    static const std::string open = std::string("SELECT ") + kObjectColumns +
+                                    " FROM objects WHERE name_key >= ?1"
+                                    " AND wanted_key(name_key) ORDER BY name_key";
+    Statement st(db_, to.empty() ? open.c_str() : bounded.c_str());
+    st.bind(1, from);
+    if (!to.empty()) st.bind(2, to);
+    key_filter_ = &wanted;
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        records->emplace_back();
+        read_record(st, &records->back());
+    }
+    key_filter_ = nullptr;
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "listing the objects", HLOCKD);
 }
 

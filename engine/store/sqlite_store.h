@@ -104,6 +104,10 @@ private:
     std::string cached_key_;
     int64_t cached_id_ = 0;
     ObjectRecord cached_record_;
+
+    // The filter of the name search under way (find_objects).
+    const std::function<bool(const std::string& key)>* key_filter_ = nullptr;
+    bool key_filter_registered_ = false;
 };
 
 }  // namespace store

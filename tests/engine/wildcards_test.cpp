@@ -69,4 +69,43 @@ TEST_F(WildcardsTest, ClassicSearchStaysOnANameThatDidNotFit) {
     EXPECT_STREQ("LONGER_NAME", room.c_str());
 }
 
+// A pattern's literal prefix narrows the walk of the name index; the
+// matches must be exactly those a walk of every name finds.
+TEST(WildcardPrefixes, MatchExactlyWhatAFullWalkFinds) {
+    int status = -1, dbkey = 0;
+    qzvini(&status);
+    qzvopwk(&status, &dbkey);
+    const char* names[] = {"S", "S1", "s10", "S1_X", "S2", "S19.Z", "T1", "R9", "S1Z9"};
+    for (std::string name : names) {
+        qzvnwob(&status, dbkey, name.data(), HSERIE, HDAILY, HNUMRC, HBSDAY, HOBEND);
+        ASSERT_EQ(HSUCC, status) << name;
+    }
+    auto found = [&](std::string pattern, std::string start) {
+        int key = 0;
+        EXPECT_EQ(HSUCC, zavo_init_wildcard(dbkey, &key, pattern.data(), 0, start.data()));
+        std::string all;
+        char name[64];
+        int c, t, f, first, last, outlen;
+        while (zavo_get_next_wildcard(key, name, &c, &t, &f, &first, &last, 63, &outlen) == HSUCC)
+            all += std::string(name) + " ";
+        zavo_free_wildcard(key);
+        return all;
+    };
+    const struct {
+        const char *pattern, *start, *want;
+    } cases[] = {
+        {"S1*", " ", "S1 s10 S19.Z S1Z9 S1_X "},
+        {"s1*", " ", "S1 s10 S19.Z S1Z9 S1_X "},
+        {"S1?", " ", "s10 "},
+        {"S1*9", " ", "S1Z9 "},
+        {"S*", "S1_", "S1_X S2 "},
+        {"S1*", "S2", ""},
+        {"ZZ*", " ", ""},
+        {"*1", " ", "S1 T1 "},
+        {"?1*", " ", "S1 s10 S19.Z S1Z9 S1_X T1 "},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.want, found(c.pattern, c.start)) << c.pattern;
+    qzvfin(&status);
+}
+
 }  // namespace

@@ -1,0 +1,270 @@
+// The file format: a file of format 1 made by an earlier engine reads as it
+// is and is upgraded by its first change; checksums catch damaged value
+// chunks on every path that reads them (reads, writes over part of a chunk,
+// the file check, pack), and nothing is written over damage.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "objects/objects.h"
+#include "series/series.h"
+#include "store/registry.h"
+#include "store/schema.h"
+#include "temp_dir.h"
+
+using namespace crqx;
+using store::Mode;
+
+namespace {
+
+std::string bytes_of(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void put_bytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// The tables of a file, straight from SQLite.
+std::vector<std::string> tables_of(const std::string& path) {
+    sqlite3* db = nullptr;
+    std::vector<std::string> names;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name",
+                           -1, &st, nullptr);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            names.push_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return names;
+}
+
+bool has_table(const std::string& path, const std::string& name) {
+    for (const std::string& t : tables_of(path))
+        if (t == name) return true;
+    return false;
+}
+
+class FormatTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = temp_dir::make("/tmp/crqx-format");
+        path_ = dir_ + "/db.crqx";
+    }
+    void TearDown() override { ASSERT_TRUE(temp_dir::remove(dir_)); }
+
+    Status open(Mode mode) {
+        db_ = store::Database();
+        return store::open_store(path_, mode, {}, &db_.store);
+    }
+    void close(bool post) { ASSERT_TRUE(db_.store->close(post).ok()); }
+    int version() {
+        store::DatabaseInfo info;
+        EXPECT_TRUE(db_.store->read_info(&info).ok());
+        return info.version;
+    }
+    template <typename T>
+    Status read(const char* name, series::Span span, std::vector<T>* out) {
+        series::ValuedObject o;
+        CRQX_RETURN_IF_ERROR(series::find_valued(db_, name, &o));
+        out->assign(static_cast<size_t>(span.count()), T());
+        return series::read_span(db_, o, span, out->data());
+    }
+    template <typename T>
+    Status write(const char* name, series::Span span, const std::vector<T>& in) {
+        series::ValuedObject o;
+        CRQX_RETURN_IF_ERROR(series::find_valued(db_, name, &o));
+        return series::write_span(db_, o, span, in.data());
+    }
+
+    // What tests/engine/data/make_format1.py wrote.
+    void expect_format1_contents() {
+        std::vector<double> p;
+        ASSERT_TRUE(read("P", {999, 1099}, &p).ok());
+        const double nd = series::Missing<double>::codes[series::kSlotND];
+        const double na = series::Missing<double>::codes[series::kSlotNA];
+        EXPECT_EQ(nd, p.front());
+        for (int i = 0; i < 100; ++i)
+            if (i == 50)
+                EXPECT_EQ(na, p[i + 1]);
+            else
+                EXPECT_EQ(1000.5 + i, p[i + 1]) << i;
+        std::vector<float> n;
+        ASSERT_TRUE(read("N", {2040, 2049}, &n).ok());
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(i * 0.5f, n[i]);
+        std::vector<std::string> t;
+        ASSERT_TRUE(read("T", {10, 12}, &t).ok());
+        EXPECT_EQ((std::vector<std::string>{"alpha", "", "gamma"}), t);
+        std::vector<double> k;
+        ASSERT_TRUE(read("K", {0, 0}, &k).ok());
+        EXPECT_EQ(42.25, k[0]);
+        std::vector<double> by_alias;
+        ASSERT_TRUE(read("pa", {1000, 1000}, &by_alias).ok());
+        EXPECT_EQ(1000.5, by_alias[0]);
+        store::AttributeRecord unit;
+        ASSERT_TRUE(db_.store->find_attribute("P", "UNIT", &unit).ok());
+        EXPECT_EQ("kg", unit.text);
+    }
+
+    std::string dir_, path_;
+    store::Database db_;
+};
+
+TEST_F(FormatTest, Format1FileReadsAsItIsAndUpgradesAtItsFirstChange) {
+    std::filesystem::copy_file(std::string(CRQX_TEST_DATA) + "/format1.crqx", path_);
+    const std::string original = bytes_of(path_);
+
+    // Read mode and a writing mode that only reads leave the file alone.
+    for (Mode mode : {Mode::Read, Mode::Update}) {
+        ASSERT_TRUE(open(mode).ok());
+        EXPECT_EQ(1, version());
+        expect_format1_contents();
+        EXPECT_TRUE(db_.store->check_file().ok());
+        close(true);
+        EXPECT_EQ(original, bytes_of(path_)) << "mode " << static_cast<int>(mode);
+    }
+
+    // A change that is undone takes the upgrade with it.
+    ASSERT_TRUE(open(Mode::Shared).ok());
+    ASSERT_TRUE(write<double>("P", {1100, 1100}, {7.0}).ok());
+    EXPECT_EQ(2, version());
+    ASSERT_TRUE(db_.store->restore().ok());
+    EXPECT_EQ(1, version());
+    expect_format1_contents();
+    close(false);
+    EXPECT_TRUE(has_table(path_, "value_chunks"));
+
+    // A posted change upgrades the whole file: every value travels.
+    ASSERT_TRUE(open(Mode::Update).ok());
+    ASSERT_TRUE(write<double>("P", {1100, 1100}, {7.0}).ok());
+    EXPECT_EQ(2, version());
+    close(true);
+    EXPECT_FALSE(has_table(path_, "value_chunks"));
+    EXPECT_TRUE(has_table(path_, "chunks"));
+    ASSERT_TRUE(open(Mode::Read).ok());
+    EXPECT_EQ(2, version());
+    expect_format1_contents();
+    std::vector<double> added;
+    ASSERT_TRUE(read("P", {1100, 1100}, &added).ok());
+    EXPECT_EQ(7.0, added[0]);
+    EXPECT_TRUE(db_.store->check_file().ok());
+    close(false);
+}
+
+TEST_F(FormatTest, NewerFormatIsRefused) {
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(path_.c_str(), &db));
+        std::string marks = "PRAGMA application_id = " + std::to_string(store::kApplicationId) +
+                            "; PRAGMA user_version = " + std::to_string(store::kFormatVersion + 1);
+        sqlite3_exec(db, marks.c_str(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    EXPECT_EQ(HBVER, open(Mode::Read).code());
+}
+
+// A short series costs about its values, not a whole chunk.
+TEST_F(FormatTest, ShortSeriesStoreOnlyTheirValues) {
+    ASSERT_TRUE(open(Mode::Create).ok());
+    ASSERT_TRUE(objects::create_object(db_, "S", {HSERIE, HDAILY, HPRECN, 0, 0}).ok());
+    ASSERT_TRUE(write("S", {100, 109}, std::vector<double>(10, 1.5)).ok());
+    ASSERT_TRUE(write("S", {120, 120}, std::vector<double>{2.5}).ok());  // the run grows
+    std::vector<store::Chunk> chunks;
+    ASSERT_TRUE(db_.store->read_chunks("S", &chunks).ok());
+    ASSERT_EQ(1u, chunks.size());
+    EXPECT_EQ(4 + 21 * sizeof(double), chunks[0].data.size());
+    std::vector<double> got;
+    ASSERT_TRUE(read("S", {99, 121}, &got).ok());
+    const double nd = series::Missing<double>::codes[series::kSlotND];
+    EXPECT_EQ(nd, got[0]);
+    EXPECT_EQ(1.5, got[1]);
+    EXPECT_EQ(nd, got[11]);
+    EXPECT_EQ(2.5, got[21]);
+    EXPECT_EQ(nd, got[22]);
+    close(true);
+}
+
+// The properties a store keeps in memory follow another writer's post.
+TEST_F(FormatTest, CachedPropertiesFollowAnotherWritersPost) {
+    ASSERT_TRUE(open(Mode::Create).ok());
+    close(true);
+    std::unique_ptr<store::Store> reader, writer;
+    ASSERT_TRUE(store::open_store(path_, Mode::Read, {}, &reader).ok());
+    store::DatabaseInfo info;
+    ASSERT_TRUE(reader->read_info(&info).ok());
+    EXPECT_EQ("", info.description);
+    ASSERT_TRUE(store::open_store(path_, Mode::Shared, {}, &writer).ok());
+    ASSERT_TRUE(writer->begin_change().ok());
+    info.description = "posted elsewhere";
+    ASSERT_TRUE(writer->write_info(info).ok());
+    ASSERT_TRUE(writer->end_change(true).ok());
+    ASSERT_TRUE(reader->read_info(&info).ok());
+    EXPECT_EQ("", info.description) << "not posted yet";
+    ASSERT_TRUE(writer->post().ok());
+    ASSERT_TRUE(reader->read_info(&info).ok());
+    EXPECT_EQ("posted elsewhere", info.description);
+    ASSERT_TRUE(writer->read_info(&info).ok());
+    EXPECT_EQ("posted elsewhere", info.description);
+}
+
+// 64 bytes flipped on disk inside the chunk of series "D".
+class DamagedChunk : public FormatTest {
+protected:
+    void SetUp() override {
+        FormatTest::SetUp();
+        ASSERT_TRUE(open(Mode::Create).ok());
+        for (const char* name : {"D", "OK"}) {
+            ASSERT_TRUE(objects::create_object(db_, name, {HSERIE, HDAILY, HPRECN, 0, 0}).ok());
+            std::vector<double> values;
+            for (int i = 0; i < 401; ++i) values.push_back((name[0] == 'D' ? 1e6 : 2e6) + i);
+            ASSERT_TRUE(write(name, {0, 400}, values).ok());
+        }
+        close(true);
+        std::string bytes = bytes_of(path_);
+        double marker = 1e6 + 200;
+        std::string pattern(reinterpret_cast<const char*>(&marker), sizeof marker);
+        size_t at = bytes.find(pattern);
+        ASSERT_NE(std::string::npos, at);
+        for (size_t i = at; i < at + 64; ++i) bytes[i] = static_cast<char>(~bytes[i]);
+        put_bytes(path_, bytes);
+        damaged_ = bytes;
+    }
+    std::string damaged_;
+};
+
+TEST_F(DamagedChunk, ReadsFailNamingTheObjectAndOthersStillRead) {
+    ASSERT_TRUE(open(Mode::Read).ok());
+    std::vector<double> out;
+    Status s = read("D", {0, 400}, &out);
+    EXPECT_EQ(HIFAIL, s.code());
+    EXPECT_NE(std::string::npos, s.message().find("'D'")) << s.message();
+    EXPECT_EQ(HIFAIL, read("D", {390, 400}, &out).code()) << "any read of the chunk";
+    ASSERT_TRUE(read("OK", {0, 400}, &out).ok());
+    EXPECT_EQ(2e6 + 400, out.back());
+    Status checked = db_.store->check_file();
+    EXPECT_EQ(HIFAIL, checked.code());
+    EXPECT_NE(std::string::npos, checked.message().find("'D'")) << checked.message();
+    close(false);
+}
+
+TEST_F(DamagedChunk, NothingIsWrittenOverDamage) {
+    ASSERT_TRUE(open(Mode::Update).ok());
+    EXPECT_EQ(HIFAIL, write<double>("D", {5, 5}, {1.0}).code());
+    EXPECT_EQ(HIFAIL, objects::copy_object(db_, db_, "D", "D2").code());
+    ASSERT_TRUE(db_.store->restore().ok());
+    EXPECT_EQ(HIFAIL, db_.store->pack().code()) << "pack would copy the damage";
+    close(false);
+    EXPECT_EQ(damaged_, bytes_of(path_));
+}
+
+}  // namespace
