@@ -3,6 +3,7 @@
 #include "store/pg_link.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -124,17 +125,25 @@ std::string PgLink::where() const {
     const char* host = PQhost(conn_);
     const char* port = PQport(conn_);
     const char* db = PQdb(conn_);
-    return std::string(host ? host : "") + ":" + (port ? port : "") + "/" + (db ? db : "");
+    return std::string(host ? host : "") + ":" + (port ? port : "") + "/" + (db ? db : "") + "#" +
+           std::to_string(reinterpret_cast<uintptr_t>(this));
+}
+
+Status PgLink::lost() const {
+    return Status::Error(HNCONN,
+                         "the connection to the server was lost and its uncommitted work with "
+                         "it; close the connection and connect again");
 }
 
 Status PgLink::lost_or(int code, const std::string& what) {
     std::string text = PQerrorMessage(conn_);
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     if (PQstatus(conn_) == CONNECTION_BAD) {
+        // Whatever the transaction held is gone; every later call says so.
+        lost_ = true;
         in_transaction_ = false;
         changed_.clear();
-        return Status::Error(HNCONN, what + ": the connection to the server was lost (" + text +
-                                         "); close it and connect again");
+        return Status::Error(HNCONN, what + ": " + lost().message() + " (" + text + ")");
     }
     return Status::Error(code, what + ": " + text);
 }
@@ -156,6 +165,7 @@ Status PgLink::prepare(const std::string& sql, const PgParams& params, std::stri
 
 Status PgLink::run(const std::string& sql, const PgParams& params, PgResult* result,
                    int conflict_code, const std::string& conflict_text) {
+    if (lost_) return lost();
     std::string name;
     CRQX_RETURN_IF_ERROR(prepare(sql, params, &name));
     std::vector<const char*> values;
@@ -175,6 +185,7 @@ Status PgLink::run(const std::string& sql, const PgParams& params, PgResult* res
 }
 
 Status PgLink::run_script(const std::string& sql) {
+    if (lost_) return lost();
     PgResult r(PQexec(conn_, sql.c_str()));
     if (PQresultStatus(r.raw()) != PGRES_COMMAND_OK) return lost_or(HIFAIL, "on the server");
     return Status::OK();
@@ -188,6 +199,7 @@ Status PgLink::begin() {
 }
 
 Status PgLink::commit() {
+    if (lost_) return lost();
     if (!in_transaction_) return Status::OK();
     PgResult r;
     Status s = run("COMMIT", &r);
@@ -202,6 +214,7 @@ Status PgLink::commit() {
 }
 
 Status PgLink::rollback() {
+    if (lost_) return lost();
     if (!in_transaction_) return Status::OK();
     Status s = run("ROLLBACK");
     in_transaction_ = false;

@@ -116,17 +116,20 @@ public:
     Status lock(int64_t database, bool for_session, int timeout_ms, int busy_code);
     Status unlock_session(int64_t database);
 
-    // Names the server and database this link reaches (for identities).
+    // Names the server and database this link reaches, and the link itself
+    // (for identities: one link must not hold a database twice).
     std::string where() const;
 
 private:
     explicit PgLink(PGconn* conn) : conn_(conn) {}
     Status lost_or(int code, const std::string& what);
+    Status lost() const;
     Status prepare(const std::string& sql, const PgParams& params, std::string* name);
 
     PGconn* conn_;
     std::map<std::string, std::string> prepared_;  // SQL text -> statement name
     bool in_transaction_ = false;
+    bool lost_ = false;  // the server went away: nothing more is sent
     std::set<int64_t> changed_;
 };
 

@@ -79,8 +79,11 @@ private:
 // blank or '@' (HBFILE otherwise).
 Status check_server_database_name(const std::string& name);
 
-// The identity under which the registry tells databases apart: the server
-// and the database's id ("" while no such database exists).
+// The identity under which the registry tells databases apart: the link
+// and the database's id ("" while no such database exists). One link must
+// not hold a database twice for writing (its locks are its own to take
+// again); separate connections are separate clients, whose locks exclude
+// each other on the server.
 Status server_database_identity(PgLink& link, const std::string& name, std::string* identity);
 
 // Opens (or creates, per `mode`) the database `name` on the link's server,

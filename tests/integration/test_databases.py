@@ -133,6 +133,7 @@ def test_read_only_database_refuses_changes(session, opendb, db_path):
     assert call(p.qzvpodb, key) == p.HSUCC  # nothing to post
 
 
+@pytest.mark.files_only  # the server's own case: test_server.py
 def test_same_file_twice_for_writing_in_one_session(session, opendb, db_path):
     p = session
     assert opendb(db_path, p.HCMODE)[0] == p.HSUCC
