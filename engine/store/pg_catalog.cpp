@@ -78,7 +78,7 @@ Status PgStore::read_info(DatabaseInfo* info) {
         PgParams().add(id_), &r));
     if (r.rows() == 0) return Status::Error(HRNEXI, "the database no longer exists on the server");
     info->created_ms = r.integer(0, 0);
-    info->modified_ms = r.integer(0, 1);
+    info->modified_ms = link_->changed(id_) ? link_->changed_at(id_) : r.integer(0, 1);
     info->description = r.bytes(0, 2);
     info->documentation = r.bytes(0, 3);
     info->dimension = static_cast<int>(r.integer(0, 4));

@@ -201,8 +201,14 @@ Status PgLink::begin() {
 Status PgLink::commit() {
     if (lost_) return lost();
     if (!in_transaction_) return Status::OK();
+    Status s;
+    for (const auto& [database, when_ms] : changed_) {
+        s = run("UPDATE crqx.databases SET modified_ms = $2 WHERE id = $1",
+                PgParams().add(database).add(when_ms));
+        if (!s.ok()) break;
+    }
     PgResult r;
-    Status s = run("COMMIT", &r);
+    if (s.ok()) s = run("COMMIT", &r);
     // A COMMIT of a failed transaction answers ROLLBACK: nothing was kept.
     if (s.ok() && std::strcmp(PQcmdStatus(r.raw()), "ROLLBACK") == 0)
         s = Status::Error(HIFAIL, "the server rolled the transaction back");

@@ -14,7 +14,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -105,9 +104,13 @@ public:
     Status rollback();
     bool in_transaction() const { return in_transaction_; }
 
-    // Which databases (by id) hold changes not yet committed.
-    void mark_changed(int64_t database) { changed_.insert(database); }
+    // Which databases (by id) hold changes not yet committed, and when each
+    // was changed last: its modification time is written once, at commit
+    // (a row updated at every change of a long transaction would grow a
+    // chain of versions that each later update walks).
+    void mark_changed(int64_t database, int64_t when_ms) { changed_[database] = when_ms; }
     bool changed(int64_t database) const { return changed_.count(database) != 0; }
+    int64_t changed_at(int64_t database) const { return changed_.at(database); }
     bool has_changes() const { return !changed_.empty(); }
 
     // The write lock of one database: an advisory lock, held for the
@@ -130,7 +133,7 @@ private:
     std::map<std::string, std::string> prepared_;  // SQL text -> statement name
     bool in_transaction_ = false;
     bool lost_ = false;  // the server went away: nothing more is sent
-    std::set<int64_t> changed_;
+    std::map<int64_t, int64_t> changed_;
 };
 
 // The Status for a libpq connection that failed to open (pg_connect.cpp):

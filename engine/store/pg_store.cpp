@@ -139,13 +139,9 @@ Status PgStore::begin_change() {
 }
 
 Status PgStore::end_change(bool keep) {
-    Status s = keep ? link_->run("UPDATE crqx.databases SET modified_ms = $2 WHERE id = $1",
-                                 PgParams().add(id_).add(now_ms()))
-                    : Status::OK();
-    if (!keep || !s.ok()) link_->run("ROLLBACK TO SAVEPOINT crqx_change");
-    Status released = link_->run("RELEASE SAVEPOINT crqx_change");
-    if (s.ok()) s = released;
-    if (keep && s.ok()) link_->mark_changed(id_);
+    if (!keep) link_->run("ROLLBACK TO SAVEPOINT crqx_change");
+    Status s = link_->run("RELEASE SAVEPOINT crqx_change");
+    if (keep && s.ok()) link_->mark_changed(id_, now_ms());
     if (mode_ == Mode::Direct && link_->changed(id_)) return s.ok() ? link_->commit() : s;
     // A transaction that turns out to hold nothing gives its locks back.
     if (!link_->has_changes()) link_->rollback();
