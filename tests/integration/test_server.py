@@ -209,7 +209,9 @@ def test_post_restore_and_close_act_on_the_connection(session, server, pair):
     assert call(p.qzvpodb, b) == p.HSUCC
     assert [values(p, k)[0] for k in seen] == [4.0, 4.0]
     write(p, a, 5)
+    assert call(p.qzvpack, b) == p.HNPOST, "the connection holds uncommitted work"
     assert call(p.qzvcldb, a) == p.HSUCC  # unposted work discarded
+    assert call(p.qzvpack, b) == p.HSUCC
     assert values(p, seen[0])[0] == 4.0
     assert call(p.qzvspos, p.HYES) == p.HSUCC
     write(p, b, 6)
