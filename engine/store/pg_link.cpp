@@ -2,10 +2,9 @@
 // PostgreSQL server.
 #include "store/pg_link.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 namespace crqx {
 namespace store {
@@ -20,11 +19,10 @@ constexpr Oid kBytea = 17;
 // stay apart from other applications' locks on the same server.
 constexpr int kLockSpace = 0x4352;
 
-// How often a lock taken by another client is tried again.
-constexpr int kLockRetryMs = 5;
-
-// SQLSTATE of a unique violation.
+// SQLSTATEs this store tells apart.
 constexpr const char* kUniqueViolation = "23505";
+constexpr const char* kLockNotAvailable = "55P03";
+constexpr const char* kDeadlock = "40P01";
 
 std::string big_endian(uint64_t bits) {
     std::string out(8, '\0');
@@ -176,6 +174,7 @@ Status PgLink::run(const std::string& sql, const PgParams& params, PgResult* res
     ExecStatusType st = PQresultStatus(r.raw());
     if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
         const char* state = PQresultErrorField(r.raw(), PG_DIAG_SQLSTATE);
+        last_state_ = state != nullptr ? state : "";
         if (conflict_code != 0 && state != nullptr && std::strcmp(state, kUniqueViolation) == 0)
             return Status::Error(conflict_code, conflict_text);
         return lost_or(HIFAIL, "on the server");
@@ -229,17 +228,32 @@ Status PgLink::rollback() {
 }
 
 Status PgLink::lock(int64_t database, bool for_session, int timeout_ms, int busy_code) {
-    const char* sql = for_session ? "SELECT pg_try_advisory_lock($1::int, $2::bigint::int)"
-                                  : "SELECT pg_try_advisory_xact_lock($1::int, $2::bigint::int)";
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        PgResult r;
-        CRQX_RETURN_IF_ERROR(run(sql, PgParams().add(int64_t{kLockSpace}).add(database), &r));
-        if (r.rows() == 1 && PQgetvalue(r.raw(), 0, 0)[0] == 1) return Status::OK();
-        if (std::chrono::steady_clock::now() >= deadline)
-            return Status::Error(busy_code, "another client holds the database's write lock");
-        std::this_thread::sleep_for(std::chrono::milliseconds(kLockRetryMs));
+    // The wait happens on the server, which wakes it the moment the holder
+    // lets go. A lock_timeout set under a savepoint (or in a transaction of
+    // its own) bounds it, so running out of time undoes nothing else; a
+    // deadlock between two clients ends the same way. Once taken, the limit
+    // stays for the rest of the transaction: no later wait is endless either.
+    bool own_transaction = !in_transaction_;
+    CRQX_RETURN_IF_ERROR(run(own_transaction ? "BEGIN" : "SAVEPOINT crqx_lock"));
+    std::string limit = "SET LOCAL lock_timeout = " + std::to_string(std::max(timeout_ms, 1));
+    Status s = run(limit);
+    if (s.ok())
+        s = run(for_session ? "SELECT pg_advisory_lock($1::int, $2::bigint::int)"
+                            : "SELECT pg_advisory_xact_lock($1::int, $2::bigint::int)",
+                PgParams().add(int64_t{kLockSpace}).add(database));
+    bool busy = !s.ok() && (last_state_ == kLockNotAvailable || last_state_ == kDeadlock);
+    if (s.ok()) {
+        s = run(own_transaction ? "COMMIT" : "RELEASE SAVEPOINT crqx_lock");
+    } else if (!lost_) {
+        if (own_transaction) {
+            run("ROLLBACK");
+        } else {
+            run("ROLLBACK TO SAVEPOINT crqx_lock");
+            run("RELEASE SAVEPOINT crqx_lock");
+        }
     }
+    if (busy) return Status::Error(busy_code, "another client holds the database's write lock");
+    return s;
 }
 
 Status PgLink::unlock_session(int64_t database) {

@@ -132,7 +132,8 @@ private:
     PGconn* conn_;
     std::map<std::string, std::string> prepared_;  // SQL text -> statement name
     bool in_transaction_ = false;
-    bool lost_ = false;  // the server went away: nothing more is sent
+    bool lost_ = false;       // the server went away: nothing more is sent
+    std::string last_state_;  // SQLSTATE of the last failed statement
     std::map<int64_t, int64_t> changed_;
 };
 
