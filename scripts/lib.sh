@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Debian packages the build and the tests need. bullseye's GoogleTest CMake
 # package names gmock's library too, which comes with libgmock-dev.
-SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libgtest-dev libgmock-dev ccache)
+SYSTEM_PACKAGES=(g++ python3-dev python3-venv libsqlite3-dev libpq-dev postgresql libgtest-dev libgmock-dev ccache)
 
 # What the Windows compile check (scripts/check-windows) needs besides.
 WINDOWS_CHECK_PACKAGES=(g++-mingw-w64-x86-64-posix)

@@ -1,10 +1,13 @@
 // The connection functions of the C interface: open and close connections
-// to the local service, commit and abort their databases, and the opens
-// that go through a connection or a served name.
+// to the local service or a PostgreSQL server, commit and abort their
+// databases, and the opens that go through a connection or a served name.
 #include "connections/connections.h"
 #include "api/status_report.h"
 #include "crqx.h"
 #include "session/session.h"
+#include "session/store_options.h"
+#include "store/pg_link.h"
+#include "store/registry.h"
 
 using namespace crqx;
 using crqx::api::run;
@@ -12,10 +15,19 @@ using crqx::api::set_status;
 
 namespace {
 
-// Databases reached through the local service (qzvopre, qzvoprc) are opened
+// Databases reached through a service name (qzvopre, qzvoprc) are opened
 // in shared mode: they must exist, and several writers take turns between
 // posts, as clients of one server would.
 constexpr store::Mode kServedMode = store::Mode::Shared;
+
+// Opens `name` through the connection: a file for the local service, a
+// database on the server for a server connection.
+Status open_on(const connections::Connection& connection, const std::string& name, store::Mode mode,
+               int* dbkey) {
+    if (!connection.server) return api::open_database(name, mode, dbkey, connection.key);
+    return store::open_server_database(connection.server, name, mode, session::store_options(),
+                                       dbkey, connection.key);
+}
 
 Status open_through(int* dbkey, const char* dbname, int mode_code, int connkey) {
     CRQX_RETURN_IF_ERROR(api::not_null(dbkey, "dbkey"));
@@ -24,15 +36,22 @@ Status open_through(int* dbkey, const char* dbname, int mode_code, int connkey) 
     CRQX_RETURN_IF_ERROR(connections::find_connection(connkey, &connection));
     store::Mode mode;
     CRQX_RETURN_IF_ERROR(store::mode_from_code(mode_code, &mode));
-    return api::open_database(dbname, mode, dbkey, connkey);
+    return open_on(*connection, dbname, mode, dbkey);
 }
 
 Status open_served(int* dbkey, const char* svname) {
     CRQX_RETURN_IF_ERROR(api::not_null(dbkey, "dbkey"));
     CRQX_RETURN_IF_ERROR(api::not_null(svname, "svname"));
-    std::string path;
-    CRQX_RETURN_IF_ERROR(connections::parse_served_name(svname, &path));
-    return api::open_database(path, kServedMode, dbkey);
+    connections::ServedName served;
+    CRQX_RETURN_IF_ERROR(connections::parse_served_name(svname, &served));
+    if (!served.server) return api::open_database(served.database, kServedMode, dbkey);
+    // A link of its own, with the server's default user (PGUSER, ~/.pgpass);
+    // the database keeps it as long as it stays open.
+    std::shared_ptr<store::PgLink> link;
+    CRQX_RETURN_IF_ERROR(
+        store::PgLink::connect(served.hostname, "", "", session::store_options(), &link));
+    return store::open_server_database(link, served.database, kServedMode, session::store_options(),
+                                       dbkey);
 }
 
 Status open_default(int* dbkey, int connkey) {
@@ -42,8 +61,9 @@ Status open_default(int* dbkey, int connkey) {
     if (connection->default_database.empty())
         return Status::Error(HRNEXI,
                              "connection " + std::to_string(connkey) +
-                                 " names no database: open it with the service 'LOCAL:<path>'");
-    return api::open_database(connection->default_database, kServedMode, dbkey, connkey);
+                                 " names no database: open it with the service 'LOCAL:<path>'"
+                                 " or 'PG:<database>'");
+    return open_on(*connection, connection->default_database, kServedMode, dbkey);
 }
 
 Status open_connection(int* connkey, const char* service, const char* hostname,
@@ -53,9 +73,9 @@ Status open_connection(int* connkey, const char* service, const char* hostname,
     CRQX_RETURN_IF_ERROR(api::not_null(hostname, "hostname"));
     CRQX_RETURN_IF_ERROR(api::not_null(username, "username"));
     CRQX_RETURN_IF_ERROR(api::not_null(password, "password"));
-    // The local service has no accounts: the user name and password are
-    // accepted as they are and neither kept nor quoted anywhere.
-    return connections::open_connection(service, hostname, connkey);
+    // The local service has no accounts and ignores both; a server gets
+    // them once, at connecting, and neither is kept nor quoted anywhere.
+    return connections::open_connection(service, hostname, username, password, connkey);
 }
 
 Status connection_of(int dbkey, int* connkey) {

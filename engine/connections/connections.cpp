@@ -5,6 +5,8 @@
 
 #include "core/codes.h"
 #include "session/session.h"
+#include "session/store_options.h"
+#include "store/pg_link.h"
 #include "store/registry.h"
 
 namespace crqx {
@@ -12,6 +14,7 @@ namespace connections {
 namespace {
 
 constexpr const char* kLocalPrefix = "LOCAL:";
+constexpr const char* kServerPrefix = "PG:";
 // Names quoted in error texts are cut to this many bytes.
 constexpr size_t kQuotedMax = 64;
 
@@ -42,8 +45,7 @@ bool same_letters(const std::string& a, const std::string& b) {
     return true;
 }
 
-bool has_local_prefix(const std::string& text) {
-    std::string prefix(kLocalPrefix);
+bool has_prefix(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() && same_letters(text.substr(0, prefix.size()), prefix);
 }
 
@@ -74,37 +76,56 @@ void register_closer() {
 
 }  // namespace
 
-Status parse_service(const std::string& service, std::string* default_database) {
+Status parse_service(const std::string& service, bool* server, std::string* default_database) {
     std::string name = trimmed(service);
     default_database->clear();
-    if (name.empty() || same_letters(name, "LOCAL")) return Status::OK();
-    if (has_local_prefix(name)) {
-        *default_database = name.substr(std::string(kLocalPrefix).size());
+    *server = same_letters(name, "PG") || has_prefix(name, kServerPrefix);
+    if (name.empty() || same_letters(name, "LOCAL") || same_letters(name, "PG"))
+        return Status::OK();
+    for (const char* prefix : {kLocalPrefix, kServerPrefix}) {
+        if (!has_prefix(name, prefix)) continue;
+        *default_database = name.substr(std::string(prefix).size());
         return Status::OK();
     }
     return Status::Error(HBSRVR, "service " + quoted(name) +
-                                     " is not offered: this engine has only the local service "
-                                     "('', 'LOCAL' or 'LOCAL:<path>') and no network server");
+                                     " is not offered: the services are the local one ('', "
+                                     "'LOCAL' or 'LOCAL:<path>') and PostgreSQL ('PG' or "
+                                     "'PG:<database>')");
 }
 
-Status parse_served_name(const std::string& svname, std::string* path) {
+Status parse_served_name(const std::string& svname, ServedName* served) {
     std::string name = trimmed(svname);
-    if (!has_local_prefix(name))
-        return Status::Error(
-            HBSRVR, "served name " + quoted(name) +
-                        " is not of the form 'LOCAL:<path>': this engine has no network server");
-    *path = name.substr(std::string(kLocalPrefix).size());
-    return Status::OK();
+    if (has_prefix(name, kLocalPrefix)) {
+        served->server = false;
+        served->database = name.substr(std::string(kLocalPrefix).size());
+        return Status::OK();
+    }
+    size_t at = name.find('@');
+    if (has_prefix(name, kServerPrefix) && at != std::string::npos) {
+        served->server = true;
+        size_t start = std::string(kServerPrefix).size();
+        served->database = name.substr(start, at - start);
+        served->hostname = name.substr(at + 1);
+        return Status::OK();
+    }
+    return Status::Error(HBSRVR, "served name " + quoted(name) +
+                                     " is not of the form 'LOCAL:<path>' or "
+                                     "'PG:<database>@<hostname>'");
 }
 
-Status open_connection(const std::string& service, const std::string& hostname, int* key) {
+Status open_connection(const std::string& service, const std::string& hostname,
+                       const std::string& username, const std::string& password, int* key) {
     Connection c;
-    CRQX_RETURN_IF_ERROR(parse_service(service, &c.default_database));
-    if (!is_this_machine(hostname))
-        return Status::Error(HNETCN,
-                             "host " + quoted(trimmed(hostname)) +
-                                 " cannot be reached: this engine has no network server, only the "
-                                 "local service on 'localhost'");
+    bool server = false;
+    CRQX_RETURN_IF_ERROR(parse_service(service, &server, &c.default_database));
+    if (server) {
+        CRQX_RETURN_IF_ERROR(store::PgLink::connect(hostname, username, password,
+                                                    session::store_options(), &c.server));
+    } else if (!is_this_machine(hostname)) {
+        return Status::Error(HNETCN, "host " + quoted(trimmed(hostname)) +
+                                         " cannot be reached by the local service, only "
+                                         "'localhost' (use the service 'PG' for a server)");
+    }
     c.key = ++connections().last_key;
     *key = c.key;
     connections().open.emplace(c.key, std::move(c));
@@ -135,6 +156,7 @@ Status close_connection(int key, bool post_first) {
 Status commit(int key) {
     Connection* c = nullptr;
     CRQX_RETURN_IF_ERROR(find_connection(key, &c));
+    if (c->server) return c->server->commit();
     for (int dbkey : store::databases_of_connection(key)) {
         store::Database* db = nullptr;
         CRQX_RETURN_IF_ERROR(store::find_database(dbkey, &db));
@@ -146,6 +168,7 @@ Status commit(int key) {
 Status abort(int key) {
     Connection* c = nullptr;
     CRQX_RETURN_IF_ERROR(find_connection(key, &c));
+    if (c->server) return c->server->rollback();
     Status first;
     for (int dbkey : store::databases_of_connection(key)) {
         store::Database* db = nullptr;

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/codes.h"
+#include "store/pg_store.h"
 
 namespace crqx {
 namespace store {
@@ -57,6 +58,17 @@ Status mode_from_code(int code, Mode* mode) {
     }
 }
 
+namespace {
+
+Status register_store(Database d, int* key) {
+    d.key = ++registry().last_key;
+    *key = d.key;
+    registry().open.emplace(d.key, std::move(d));
+    return Status::OK();
+}
+
+}  // namespace
+
 Status open_database(const std::string& name, Mode mode, const StoreOptions& options, int* key,
                      int connection) {
     Database d;
@@ -67,10 +79,19 @@ Status open_database(const std::string& name, Mode mode, const StoreOptions& opt
     d.name = name;
     d.mode = mode;
     d.connection = connection;
-    d.key = ++registry().last_key;
-    *key = d.key;
-    registry().open.emplace(d.key, std::move(d));
-    return Status::OK();
+    return register_store(std::move(d), key);
+}
+
+Status open_server_database(const std::shared_ptr<PgLink>& link, const std::string& name, Mode mode,
+                            const StoreOptions& options, int* key, int connection) {
+    Database d;
+    CRQX_RETURN_IF_ERROR(server_database_identity(*link, name, &d.identity));
+    CRQX_RETURN_IF_ERROR(check_not_open(d.identity, mode));
+    CRQX_RETURN_IF_ERROR(open_server_store(link, name, mode, options, &d.store, &d.identity));
+    d.name = name;
+    d.mode = mode;
+    d.connection = connection;
+    return register_store(std::move(d), key);
 }
 
 Status find_database(int key, Database** database) {

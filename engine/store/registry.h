@@ -29,6 +29,13 @@ struct Database {
 Status open_database(const std::string& name, Mode mode, const StoreOptions& options, int* key,
                      int connection = 0);
 
+class PgLink;
+
+// Opens the database `name` on the server that `link` reaches (see
+// open_server_store) and registers it like open_database.
+Status open_server_database(const std::shared_ptr<PgLink>& link, const std::string& name, Mode mode,
+                            const StoreOptions& options, int* key, int connection = 0);
+
 // The keys of the open databases opened through `connection`, in key order.
 std::vector<int> databases_of_connection(int connection);
 

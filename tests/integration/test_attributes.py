@@ -11,15 +11,20 @@ from helpers import call, f32
 
 
 @pytest.fixture
-def open_db(session):
+def path(store):
+    """A database name: a file, or a database on the server."""
+    return store.name("test")
+
+
+@pytest.fixture
+def open_db(session, store):
     keys = []
 
     def open_(path, mode):
-        key = [0]
-        status = call(session.qzvopdb, key, [path], mode)
+        status, key = store.open(path, mode)
         assert status == session.HSUCC
-        keys.append(key[0])
-        return key[0]
+        keys.append(key)
+        return key
 
     yield open_
     for key in keys:
@@ -281,9 +286,9 @@ def test_rename_keeps_and_delete_removes_attributes(session, db):
     assert typed(p, "precision")[1](db, "GDP2", "scale")[0] == p.HBATTR, "a new object starts bare"
 
 
-def test_copy_takes_attributes_within_and_across_databases(session, db, tmp_path, open_db):
+def test_copy_takes_attributes_within_and_across_databases(session, db, store, open_db):
     p = session
-    other = open_db(str(tmp_path / "other.crqx"), p.HCMODE)
+    other = open_db(store.name("other"), p.HCMODE)
     assert p.zavo_set_date_attribute(db, ["GDP"], ["base"], 612, p.HMONTH) == p.HSUCC
     assert p.zavo_set_string_attribute(db, ["GDP"], ["unit"], ["USD"]) == p.HSUCC
     for target_key in (db, other):
@@ -305,6 +310,7 @@ def test_overwrite_mode_empties_attributes(session, db, path, open_db):
     assert typed(p, "string")[1](key, "GDP", "unit")[0] == p.HBATTR
 
 
+@pytest.mark.files_only
 def test_files_without_attribute_tables_still_open(session, path, open_db):
     """A file written before attributes existed reads as having none, and
     gains the tables at its first writable opening."""

@@ -94,7 +94,7 @@ def test_other_services_fail_at_once_without_echoing_the_password(session, error
     assert status == getattr(p, code)
     assert key == -7  # the caller's cell is left alone
     text = error_text()
-    assert text.startswith("qzvopcn: ") and "network server" in text
+    assert text.startswith("qzvopcn: ") and "'PG'" in text  # names the server service
     assert PASSWORD not in text
 
 

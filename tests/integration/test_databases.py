@@ -7,21 +7,21 @@ from helpers import call
 
 
 @pytest.fixture
-def db_path(tmp_path):
-    return str(tmp_path / "db.crqx")
+def db_path(store):
+    return store.name()
 
 
 @pytest.fixture
-def opendb(session):
-    """opendb(name, mode) -> (status, key); every key is closed afterwards."""
+def opendb(session, store):
+    """opendb(name, mode) -> (status, key) on a file or the server; every key
+    is closed afterwards."""
     keys = []
 
     def open_(name, mode):
-        status, key = [None], [0]
-        session.qzvopdb(status, key, [name], mode)
-        if status[0] == session.HSUCC:
-            keys.append(key[0])
-        return status[0], key[0]
+        status, key = store.open(name, mode)
+        if status == session.HSUCC:
+            keys.append(key)
+        return status, key
 
     yield open_
     for key in keys:
@@ -47,15 +47,16 @@ def exists(p, key, name):
     ("HWMODE", "HSUCC", "HSUCC"),
     ("HDMODE", "HRNEXI", "HSUCC"),
 ])
-def test_modes_follow_their_existence_rules(session, opendb, db_path, mode, on_missing, on_existing):
+def test_modes_follow_their_existence_rules(session, store, opendb, db_path, mode, on_missing,
+                                            on_existing):
     p = session
     status, key = opendb(db_path, getattr(p, mode))
     assert status == getattr(p, on_missing)
     if status == p.HSUCC:
         assert call(p.qzvcldb, key) == p.HSUCC
     else:
-        assert not os.path.exists(db_path)
-    status, key = opendb(db_path, p.HCMODE if not os.path.exists(db_path) else p.HWMODE)
+        assert not store.exists(db_path)
+    status, key = opendb(db_path, p.HCMODE if not store.exists(db_path) else p.HWMODE)
     assert status == p.HSUCC
     call(p.qzvcldb, key)
     assert opendb(db_path, getattr(p, mode))[0] == getattr(p, on_existing)
@@ -132,6 +133,7 @@ def test_read_only_database_refuses_changes(session, opendb, db_path):
     assert call(p.qzvpodb, key) == p.HSUCC  # nothing to post
 
 
+@pytest.mark.files_only  # the server's own case: test_server.py
 def test_same_file_twice_for_writing_in_one_session(session, opendb, db_path):
     p = session
     assert opendb(db_path, p.HCMODE)[0] == p.HSUCC
@@ -152,6 +154,7 @@ def test_overwrite_replaces_contents(session, opendb, db_path):
     assert deslen == [0]
 
 
+@pytest.mark.files_only
 @pytest.mark.parametrize("content", [b"", b"plain text " * 20, b"SQLite format 3\x00" + b"\x00" * 84])
 def test_files_that_are_not_databases(session, opendb, db_path, content):
     p = session
@@ -164,6 +167,7 @@ def test_files_that_are_not_databases(session, opendb, db_path, content):
             assert f.read() == content, "a foreign file is left alone"
 
 
+@pytest.mark.files_only
 def test_foreign_sqlite_database(session, opendb, db_path):
     import sqlite3
     con = sqlite3.connect(db_path)
@@ -173,6 +177,7 @@ def test_foreign_sqlite_database(session, opendb, db_path):
     assert opendb(db_path, session.HUMODE)[0] == session.HNZVDB
 
 
+@pytest.mark.files_only
 @pytest.mark.parametrize("name", ["", "{dir}", "{dir}/missing/sub/db", "{dir}/" + "x" * 600])
 def test_unusable_names(session, opendb, tmp_path, name):
     status, _ = opendb(name.format(dir=tmp_path), session.HWMODE)

@@ -6,13 +6,12 @@ from helpers import call
 
 
 @pytest.fixture
-def db(session, tmp_path):
-    """A fresh database open for update; yields its key."""
-    status, key = [None], [0]
-    session.qzvopdb(status, key, [str(tmp_path / "objects.crqx")], session.HCMODE)
-    assert status[0] == session.HSUCC
-    yield key[0]
-    session.qzvcldb([0], key[0])
+def db(session, store):
+    """A fresh database (a file or on the server) open for writing; yields its key."""
+    status, key = store.open(store.name("objects"), session.HCMODE)
+    assert status == session.HSUCC
+    yield key
+    session.qzvcldb([0], key)
 
 
 @pytest.fixture

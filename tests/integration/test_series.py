@@ -10,9 +10,15 @@ from helpers import call, f32
 
 
 @pytest.fixture
-def db(session, path):
+def path(store):
+    """A database name: a file, or a database on the server."""
+    return store.name("series")
+
+
+@pytest.fixture
+def db(session, store, path):
     key = [0]
-    assert call(session.qzvopdb, key, [path], session.HCMODE) == session.HSUCC
+    assert store.opendb(key, path, session.HCMODE) == session.HSUCC
     yield key[0]
     session.qzvcldb([0], key[0])
 
@@ -150,7 +156,7 @@ def test_string_missing_test(session):
         assert ismiss[0] == expected
 
 
-def test_statuses(db, session, path):
+def test_statuses(db, session, store, path):
     p = session
     new(p, db, "S", p.HPRECN)
     new(p, db, "D", p.HMONTH)
@@ -178,7 +184,7 @@ def test_statuses(db, session, path):
     p.qzvpodb([0], db)
     ro = [0]
     p.qzvcldb([0], db)
-    assert call(p.qzvopdb, ro, [path], p.HRMODE) == p.HSUCC
+    assert store.opendb(ro, path, p.HRMODE) == p.HSUCC
     assert p.zavo_write_precisions(ro[0], ["S"], rng(p, 0, 0), [1.0]) == p.HREADO
     p.qzvcldb([0], ro[0])
 
@@ -193,16 +199,16 @@ def test_scalars_take_a_null_or_one_observation_range(db, session):
     assert p.zavo_get_precisions(db, ["C"], rng(p, 7, 8, p.HDAILY), [0.0, 0.0]) == p.HBNRNG
 
 
-def test_posted_values_survive_reopening_unposted_do_not(session, path):
+def test_posted_values_survive_reopening_unposted_do_not(session, store, path):
     p = session
     key = [0]
-    call(p.qzvopdb, key, [path], p.HCMODE)
+    store.opendb(key, path, p.HCMODE)
     new(p, key[0], "S", p.HPRECN)
     p.zavo_write_precisions(key[0], ["S"], rng(p, 0, 2), [1.0, 2.0, 3.0])
     assert call(p.qzvpodb, key[0]) == p.HSUCC
     p.zavo_write_precisions(key[0], ["S"], rng(p, 1, 4), [9.0] * 4)
     p.qzvcldb([0], key[0])
-    call(p.qzvopdb, key, [path], p.HUMODE)
+    store.opendb(key, path, p.HUMODE)
     nd = p.FPRCND()
     out = [0.0] * 5
     assert p.zavo_get_precisions(key[0], ["S"], rng(p, 0, 4), out) == p.HSUCC
@@ -213,17 +219,17 @@ def test_posted_values_survive_reopening_unposted_do_not(session, path):
     p.qzvcldb([0], key[0])
 
 
-def test_direct_mode_posts_each_write(session, path):
+def test_direct_mode_posts_each_write(session, store, path):
     p = session
     key = [0]
-    call(p.qzvopdb, key, [path], p.HCMODE)
+    store.opendb(key, path, p.HCMODE)
     new(p, key[0], "S", p.HPRECN)
     p.qzvpodb([0], key[0])
     p.qzvcldb([0], key[0])
-    call(p.qzvopdb, key, [path], p.HDMODE)
+    store.opendb(key, path, p.HDMODE)
     assert p.zavo_write_precisions(key[0], ["S"], rng(p, 0, 1), [1.0, 2.0]) == p.HSUCC
     p.qzvcldb([0], key[0])
-    call(p.qzvopdb, key, [path], p.HRMODE)
+    store.opendb(key, path, p.HRMODE)
     out = [0.0, 0.0]
     assert p.zavo_get_precisions(key[0], ["S"], rng(p, 0, 1), out) == p.HSUCC
     assert out == [1.0, 2.0]
@@ -310,7 +316,7 @@ def test_strings_round_trip_classic_and_extended(db, session):
 
 
 @pytest.mark.parametrize("length", [1, 255, 1024, 65534, 200000])
-def test_long_and_non_ascii_strings_round_trip_after_reopen(db, session, path, length):
+def test_long_and_non_ascii_strings_round_trip_after_reopen(db, session, store, path, length):
     """Texts up to RQX_MAX_STR_LEN bytes and beyond, with multi-byte
     characters, survive post, close and reopen exactly."""
     p = session
@@ -321,7 +327,7 @@ def test_long_and_non_ascii_strings_round_trip_after_reopen(db, session, path, l
     assert call(p.qzvpodb, db) == p.HSUCC
     assert call(p.qzvcldb, db) == p.HSUCC
     key = [0]
-    assert call(p.qzvopdb, key, [path], p.HRMODE) == p.HSUCC
+    assert store.opendb(key, path, p.HRMODE) == p.HSUCC
     size = len(text.encode())
     strval, ismiss, outlen = [" " * size], [0], [0]
     assert call(p.qzvgtstr, key[0], ["T"], rng(p, 7, 7), strval, ismiss, size, outlen) == p.HSUCC
