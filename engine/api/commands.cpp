@@ -32,7 +32,8 @@ Status remote_execute(int dbkey, const char* command, int wdbkey, const char* ob
 
 Status server_input(char* buffer, int buffer_size, int* input_size) {
     CRQX_RETURN_IF_ERROR(api::not_null(buffer, "buffer", input_size, "input_size"));
-    if (buffer_size < 1) return Status::Error(HBLEN, "buffer_size must be at least 1");
+    if (buffer_size < 1)
+        return Status::Error(HBLEN, "buffer_size " + std::to_string(buffer_size) + " is below 1");
     // Never past the buffer: its size, or the text it holds when smaller.
     const size_t capacity =
         std::min(static_cast<size_t>(buffer_size), api::capacity_of(buffer)) - 1;

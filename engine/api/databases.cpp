@@ -49,7 +49,7 @@ template <typename Action>
 Status on_store(int dbkey, Action action) {
     Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
-    return action(*db->store);
+    return objects::about_database(*db, action(*db->store));
 }
 
 Status dates_as_indexes(int dbkey, int freq, int* cdate, int* mdate) {

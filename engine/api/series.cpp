@@ -116,7 +116,8 @@ Status read_from(int dbkey, const char* objnam, int wntobs, const int* syear, co
     const store::ObjectRecord& r = t.object.record;
     if (t.object.is_scalar())
         return Status::Error(HBCLAS, "scalar '" + r.name + "' has no years and periods");
-    if (wntobs < 0) return Status::Error(HBNRNG, "wntobs must not be negative");
+    if (wntobs < 0)
+        return Status::Error(HBNRNG, "wntobs " + std::to_string(wntobs) + " is negative");
     auto f = calendar::describe_frequency(r.frequency);
     if (!f) return Status::Error(HBFREQ, "series '" + r.name + "' has no valid frequency");
     int32_t first = 0;

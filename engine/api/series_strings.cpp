@@ -39,7 +39,8 @@ Status read_texts(const SeriesTarget& t, std::vector<std::string>* texts) {
 // (fewer if it ends sooner) or the missing code `ismiss` names.
 Status stored_text(const char* text, int ismiss, int length, std::string* out) {
     CRQX_RETURN_IF_ERROR(api::not_null(text, "a string"));
-    if (length < 0) return Status::Error(HBLEN, "a string length must not be negative");
+    if (length < 0)
+        return Status::Error(HBLEN, "string length " + std::to_string(length) + " is negative");
     int slot = series::slot_of_missing_code(ismiss);
     if (slot == -2)
         return Status::Error(HBMISS, "missing code " + std::to_string(ismiss) +
@@ -82,7 +83,7 @@ Status get_one(int dbkey, const char* objnam, int* range, char* strval, int* ism
     CRQX_RETURN_IF_ERROR(api::not_null(strval, "strval"));
     CRQX_RETURN_IF_ERROR(api::not_null(ismiss, "ismiss"));
     CRQX_RETURN_IF_ERROR(api::not_null(outlen, "outlen"));
-    if (inlen < 0) return Status::Error(HBLEN, "inlen must not be negative");
+    if (inlen < 0) return Status::Error(HBLEN, "inlen " + std::to_string(inlen) + " is negative");
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
     if (t.span.count() != 1) return Status::Error(HBNRNG, "qzvgtstr reads one observation");
@@ -228,17 +229,17 @@ void qzvlsts(int* status, int dbkey, char* objnam, int* range, int* lenary) {
 }
 
 void qzvssln(int* status, int dbkey, char* objnam, int length) {
-    set_status(status, run("qzvssln", [&] {
-                   if (length < 0)
-                       return Status::Error(HBNCHR, "a string length must not be negative");
-                   SeriesTarget t;
-                   CRQX_RETURN_IF_ERROR(find_string_object(dbkey, objnam, &t));
-                   return objects::modify_object(*t.db, t.object.record.name,
-                                                 [&](store::ObjectRecord& r) {
-                                                     r.numchr_hint = length;
-                                                     return Status::OK();
-                                                 });
-               }));
+    set_status(
+        status, run("qzvssln", [&] {
+            if (length < 0)
+                return Status::Error(HBNCHR, "length " + std::to_string(length) + " is negative");
+            SeriesTarget t;
+            CRQX_RETURN_IF_ERROR(find_string_object(dbkey, objnam, &t));
+            return objects::modify_object(*t.db, t.object.record.name, [&](store::ObjectRecord& r) {
+                r.numchr_hint = length;
+                return Status::OK();
+            });
+        }));
 }
 
 void qzvgsln(int* status, int dbkey, char* objnam, int* length) {

@@ -38,10 +38,13 @@ Status not_null(const void* pointer, const char* name, Rest... rest) {
     return not_null(rest...);
 }
 
-// Opens and registers a database with the session's options.
+// Opens and registers a database with the session's options. A failure's
+// text names the file, unless the store's text already does.
 inline Status open_database(const std::string& name, store::Mode mode, int* key,
                             int connection = 0) {
-    return store::open_database(name, mode, session::store_options(), key, connection);
+    Status s = store::open_database(name, mode, session::store_options(), key, connection);
+    if (s.ok() || name.empty() || s.message().find(name) != std::string::npos) return s;
+    return Status::Error(s.code(), "opening '" + name + "': " + s.message());
 }
 
 // The open database `key`, or HBKEY.

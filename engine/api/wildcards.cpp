@@ -50,6 +50,10 @@ void qzvnxwc(int* status, int dbkey, char* objnam, int* class_, int* type, int* 
     set_status(status, run("qzvnxwc", [&] {
                    CRQX_RETURN_IF_ERROR(api::not_null(objnam, "objnam", class_, "class_", type,
                                                       "type", freq, "freq"));
+                   // A key that names no open database is HBKEY, as in every
+                   // function; HNWILD is for an open one with no search.
+                   store::Database* db = nullptr;
+                   CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
                    objects::Search* search = nullptr;
                    CRQX_RETURN_IF_ERROR(objects::classic_search(dbkey, &search));
                    store::ObjectRecord r;
@@ -82,7 +86,10 @@ int zavo_get_next_wildcard(int wildkey, char* objname, int* obj_class, int* type
         size_t capacity = 0;
         CRQX_RETURN_IF_ERROR(api::capacity_from_length(inlen, &capacity));
         store::ObjectRecord r;
-        CRQX_RETURN_IF_ERROR(objects::peek_match(*search, &r));
+        Status next = objects::peek_match(*search, &r);
+        if (!next.ok())
+            return Status::Error(next.code(),
+                                 "search " + std::to_string(wildkey) + ": " + next.message());
         *obj_class = r.object_class, *type = r.type, *freq = r.frequency;
         *start_index = objects::index_or_missing(r.first_index);
         *end_index = objects::index_or_missing(r.last_index);

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "calendar/civil.h"
 #include "calendar/frequency.h"
@@ -79,7 +80,7 @@ Status periods_per_day(const Frequency& f, int& count);
 // A located period as a 32-bit date; HBDATE when it is none: `point` (the
 // day or instant asked for) lies between periods, or the period lies
 // outside the frequency's span.
-Status to_date_index(const Frequency& f, std::optional<int64_t> index, const char* point,
+Status to_date_index(const Frequency& f, std::optional<int64_t> index, const std::string& point,
                      int32_t& out);
 
 }  // namespace crqx::calendar

@@ -1,5 +1,7 @@
 #include "calendar/errors.h"
 
+#include <cstdio>
+
 namespace crqx::calendar {
 
 namespace {
@@ -63,8 +65,22 @@ Status bad_period(const Frequency& f, int64_t year, int64_t period) {
                                     " has no period " + std::to_string(period));
 }
 
-Status count_too_large(int64_t count) {
-    return Status::Error(HBPER, "the count " + std::to_string(count) + " passes 32 bits");
+Status count_too_large(const Frequency& f, const std::string& what, int64_t count) {
+    return Status::Error(HBPER, what + " of " + frequency_label(f.code) + " number " +
+                                    std::to_string(count) + ", more than 32 bits hold");
+}
+
+std::string day_label(int64_t year, int month, int day) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%04lld-%02d-%02d", static_cast<long long>(year), month, day);
+    return text;
+}
+
+std::string instant_label(int64_t year, int month, int day, int hour, int minute, int second,
+                          int millisecond) {
+    char time[32];
+    std::snprintf(time, sizeof time, "T%02d:%02d:%02d.%03d", hour, minute, second, millisecond);
+    return day_label(year, month, day) + time;
 }
 
 Status bad_relate(int relate) {

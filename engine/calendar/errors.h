@@ -25,12 +25,18 @@ Status bad_month(int64_t month);                                       // HBMONT
 Status bad_day(int year, int month, int day);                          // HBDAY
 Status bad_time(int hour, int minute, int second, int millisecond);    // HBTIME
 Status bad_period(const Frequency& f, int64_t year, int64_t period);   // HBPER
-Status count_too_large(int64_t count);                                 // HBPER
-Status bad_relate(int relate);                                         // HBREL
-Status bad_select(int select);                                         // HBSEL
-Status bad_fiscal_month(int end_month);                                // HBFMON
-Status bad_fiscal_label(int label);                                    // HBFLAB
-Status bad_century(int century);                                       // HBYEAR
+// `what`: the count that overflowed, e.g. "the periods in year 2036".
+Status count_too_large(const Frequency& f, const std::string& what, int64_t count);  // HBPER
+// A day or an instant as text, for the errors that name one: "2020-08-01",
+// "2020-08-01T13:45:00.000".
+std::string day_label(int64_t year, int month, int day);
+std::string instant_label(int64_t year, int month, int day, int hour, int minute, int second,
+                          int millisecond);
+Status bad_relate(int relate);           // HBREL
+Status bad_select(int select);           // HBSEL
+Status bad_fiscal_month(int end_month);  // HBFMON
+Status bad_fiscal_label(int label);      // HBFLAB
+Status bad_century(int century);         // HBYEAR
 // `example`: a literal of the frequency, shown as the form expected ("" none).
 Status not_a_literal(const Frequency& f, std::string_view text,
                      const std::string& example);                    // HBDATE

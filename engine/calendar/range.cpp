@@ -35,7 +35,9 @@ Status range_of_indexes(const Frequency& f, int64_t first, int64_t last, IndexRa
         return Status::Error(HBRNG, "the range ends at " + std::to_string(last) +
                                         ", before its start " + std::to_string(first));
     if (last - first + 1 > INT32_MAX)
-        return Status::Error(HBNRNG, "the range holds " + std::to_string(last - first + 1) +
+        return Status::Error(HBNRNG, "the " + frequency_label(f.code) + " range from index " +
+                                         std::to_string(first) + " to " + std::to_string(last) +
+                                         " holds " + std::to_string(last - first + 1) +
                                          " observations, more than 2147483647");
     out = {static_cast<int32_t>(first), static_cast<int32_t>(last)};
     return Status::OK();

@@ -485,7 +485,8 @@ Status take_output(size_t capacity, std::string* piece) {
     // Back up to the start of a UTF-8 character.
     while (n > 0 && n < out.size() && (static_cast<unsigned char>(out[n]) & 0xC0) == 0x80) --n;
     if (n == 0)
-        return Status::Error(HBLEN, "the buffer is too small for the next character of the output");
+        return Status::Error(HBLEN, "a buffer of " + std::to_string(capacity + 1) +
+                                        " bytes is too small for the next character of the output");
     *piece = out.substr(0, n);
     out.erase(0, n);
     return Status::OK();

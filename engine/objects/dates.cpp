@@ -2,6 +2,7 @@
 
 #include "calendar/civil.h"
 #include "calendar/date_index.h"
+#include "calendar/errors.h"
 #include "calendar/frequency.h"
 
 namespace crqx {
@@ -14,8 +15,8 @@ CivilDate civil_of_ms(int64_t ms) {
 
 Status index_of_ms(int freq, int64_t ms, int32_t* index) {
     auto f = calendar::describe_frequency(freq);
-    if (!f || !calendar::is_dated(*f))
-        return Status::Error(HBFREQ, "frequency " + std::to_string(freq) + " has no dates");
+    if (!f) return calendar::bad_frequency(freq);  // "385 is not a valid frequency"
+    if (!calendar::is_dated(*f)) return calendar::no_calendar(*f);
     std::optional<int64_t> found;
     if (f->kind == calendar::Kind::Intraday) {
         found = calendar::locate_ms(*f, ms, calendar::Relate::Contains);
@@ -26,7 +27,7 @@ Status index_of_ms(int freq, int64_t ms, int32_t* index) {
     }
     if (!calendar::to_date_index(*f, found, "the time", *index).ok())
         return Status::Error(HBFREQ,
-                             "the time has no date index in frequency " + std::to_string(freq));
+                             "the time has no date index in " + calendar::frequency_label(freq));
     return Status::OK();
 }
 

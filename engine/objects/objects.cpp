@@ -1,6 +1,7 @@
 #include "objects/objects.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "calendar/frequency.h"
 #include "objects/names.h"
@@ -33,11 +34,21 @@ Status check_frequency(int object_class, int frequency) {
         HBFREQ, "frequency " + std::to_string(frequency) + " is not valid for this object");
 }
 
+// A float as a caller wrote it: -1 rather than -1.000000.
+std::string number_text(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
 Status check_hints(const NewObject& wanted) {
-    if (wanted.numobs < 0) return Status::Error(HBNRNG, "numobs must not be negative");
-    if (wanted.numchr < 0) return Status::Error(HBNCHR, "numchr must not be negative");
+    if (wanted.numobs < 0)
+        return Status::Error(HBNRNG, "numobs " + std::to_string(wanted.numobs) + " is negative");
+    if (wanted.numchr < 0)
+        return Status::Error(HBNCHR, "numchr " + std::to_string(wanted.numchr) + " is negative");
     if (!(wanted.growth >= 0.0) || std::isinf(wanted.growth))
-        return Status::Error(HBGROW, "growth must be a finite number, not negative");
+        return Status::Error(HBGROW, "growth " + number_text(wanted.growth) +
+                                         " is not a finite number of at least 0");
     return Status::OK();
 }
 
@@ -114,11 +125,21 @@ Status check_object_name(Database& db, const std::string& name) {
     return check_name(name, info.extra_dots != 0);
 }
 
+Status about_database(const Database& db, const Status& s) {
+    if (s.ok()) return s;
+    std::string which = db.name.empty()
+                            ? "work database " + std::to_string(db.key)
+                            : "database " + std::to_string(db.key) + " ('" + db.name + "')";
+    return Status::Error(s.code(), which + ": " + s.message());
+}
+
 Status as_change(Database& db, const std::function<Status()>& body) {
-    CRQX_RETURN_IF_ERROR(db.store->begin_change());
+    // Starting and ending a change fail for the database as a whole (read
+    // only, locked, disk full): their texts name it.
+    CRQX_RETURN_IF_ERROR(about_database(db, db.store->begin_change()));
     Status s = body();
     Status end = db.store->end_change(s.ok());
-    return s.ok() ? end : s;
+    return s.ok() ? about_database(db, end) : s;
 }
 
 Status find_object(Database& db, const std::string& name, ObjectRecord* record) {

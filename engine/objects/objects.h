@@ -53,5 +53,9 @@ Status find_object(store::Database& db, const std::string& name, store::ObjectRe
 // Runs `body` as one change of `db`'s store.
 Status as_change(store::Database& db, const std::function<Status()>& body);
 
+// `s` with the database named in front of its text ("database 3
+// ('/data/prices.crqx'): ..."), for failures of the database as a whole.
+Status about_database(const store::Database& db, const Status& s);
+
 }  // namespace objects
 }  // namespace crqx
