@@ -411,9 +411,8 @@ TEST_F(CreationFaultsTest, EveryFailurePointLeavesNoDatabaseOrAWholeOne) {
         ASSERT_EQ(ours, create_once(path, c.mode, true).all_ok()) << c.name;
         const faults::Counts counts = faults::counts();
         const std::string after = ours ? contents(path) : "<refused>";
-        std::cout << "[ faults   ] " << c.name << ": " << counts.write << " writes, "
-                  << counts.sync << " syncs, " << counts.truncate << " truncates, " << counts.lock
-                  << " locks\n";
+        std::cout << "[ faults   ] " << c.name << ": " << counts.write << " writes, " << counts.sync
+                  << " syncs, " << counts.truncate << " truncates, " << counts.lock << " locks\n";
         for (const Plan& plan : kPlans) {
             for (int n = 1; n <= counts.of(plan.point); ++n) {
                 place(path, c.before);
@@ -458,9 +457,8 @@ TEST_F(CreationFaultsTest, EveryFailurePointLeavesNoDatabaseOrAWholeOne) {
     }
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::cout << "[ faults   ] " << points << " failure points tried over "
-              << std::size(kCreations) << " creations in " << seconds << " s; " << bad
-              << " wrong outcomes\n";
+    std::cout << "[ faults   ] " << points << " failure points tried over " << std::size(kCreations)
+              << " creations in " << seconds << " s; " << bad << " wrong outcomes\n";
     RecordProperty("creation_failure_points", points);
     EXPECT_GT(points, 50);
 }

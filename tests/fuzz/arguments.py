@@ -1,6 +1,9 @@
 """Arguments for one call: each parameter's value drawn by its name (a table
 of the interface's parameter names) or by its annotation in the stubs, then
 sometimes spoilt (a wrong object, a missing or extra argument)."""
+import re
+from pathlib import Path
+
 import corpus as c
 
 KEYS = {"dbkey", "srckey", "tarkey", "wdbkey"}
@@ -10,14 +13,19 @@ LENGTHS = {"inlen", "ilen", "indesclen", "indoclen", "buffer_size", "length", "n
            "wntobs", "numchr", "index", "nunits"}
 DATES = {"date", "sdate", "from_date", "start", "end", "findex", "lindex"}
 YEARS = {"year", "syear", "eyear", "cyear", "myear", "fyear", "lyear"}
-PARTS = {"month", "day", "period", "hour", "minute", "second", "millisecond", "ddate",
-         "fmonth", "end_month", "flabel", "label_year", "century", "centry", "sprd", "eprd"}
+PARTS = {"day", "period", "hour", "minute", "second", "millisecond", "ddate", "sprd", "eprd"}
+# Mostly valid: a month, a fiscal-year label, a century.
+MOSTLY = {**dict.fromkeys(("month", "fmonth", "end_month"), list(range(1, 13))),
+          **dict.fromkeys(("flabel", "label_year"), [1, 2, 3]),
+          **dict.fromkeys(("century", "centry"), [0, 19, 20, 1900, 2000]),
+          **dict.fromkeys(("wildonly", "xdots", "flag", "ismiss", "tmiss"), [0, 1, 2, 3])}
 MODES = [1, 2, 3, 4, 5, 6, 7, 0, 8, -1, 2**31 - 1]
 
+OBJECT_NAMES = {"objnam", "oname", "objname", "srcnam", "tarnam", "basnam", "basename",
+                "aliass", "assoc", "strval"}
 # Text parameters by name: the pool each draws from.
 TEXTS_BY_NAME = {
-    **{n: c.NAMES for n in ("objnam", "oname", "objname", "srcnam", "tarnam", "basnam",
-                            "basename", "aliass", "assoc", "strval")},
+    **{n: c.NAMES for n in OBJECT_NAMES},
     **{n: c.WILDCARDS for n in ("wilnam", "wildname", "wildstart")},
     **{n: c.COMMANDS for n in ("cmd", "command")},
     **{n: c.EXPRESSIONS for n in ("expr", "source")},
@@ -36,12 +44,23 @@ STRING_LISTS_AT_MOST = 40   # each string may get a megabyte of room
 VALUES_AT_MOST = 100_000
 
 
+def frequencies(p):
+    """The frequency codes of the interface's table, and compound ones the
+    engine makes from texts."""
+    table = (Path(__file__).resolve().parents[2] / "src/crqx/crqx_constants.def").read_text()
+    section = table.split("/* Frequency codes */")[1].split("/*")[0]
+    codes = [int(v) for v in re.findall(r"CRQX_CONST\(\w+, (\d+)\)", section)]
+    for text in c.FREQ_TEXTS:
+        cell = [0]
+        if p.zavo_parse_frequency(cell, [text]) == p.HSUCC:
+            codes.append(cell[0])
+    return codes
+
+
 class Arguments:
     def __init__(self, p, world, rng):
         self.p, self.world, self.rng = p, world, rng
-        self.freqs = sorted({getattr(p, n) for n in dir(p) if n.startswith("H")
-                             and isinstance(getattr(p, n), int)
-                             and 8 <= getattr(p, n) <= 233} | {0, 1, 7, 234, 9999, -8})
+        self.freqs = frequencies(p) + [0, 1, 7, 234, 9999, -8]
         self.ranges = self._ranges()
 
     def _ranges(self):
@@ -84,7 +103,9 @@ class Arguments:
             return rng.choice(c.DATES + [700000, 700100, 24000, 24005, 2000, 2005])
         if name in YEARS:
             return rng.choice(c.YEARS)
-        if name in PARTS:
+        if name in MOSTLY and rng.random() < 0.7:
+            return rng.choice(MOSTLY[name])
+        if name in PARTS or name in MOSTLY:
             return rng.choice(c.PARTS)
         return rng.choice(c.CODES)
 
@@ -92,6 +113,8 @@ class Arguments:
         rng = self.rng
         if name == "dbname":
             return self.world.file_name()
+        if name in OBJECT_NAMES and rng.random() < 0.6:
+            return rng.choice(c.SEED_OBJECTS)
         if name == "value" and "formula" in fn:
             pool = c.EXPRESSIONS
         else:

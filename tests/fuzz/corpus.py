@@ -22,6 +22,8 @@ DATES = [0, 1, 2, 100, 10000, 700000, 738000, 10**9, -1, -100, -10**9, BIG, SMAL
 FLOATS = [0.0, -0.0, 1.5, -1.0, 1e-45, 1e-320, 3.4e38, 3.5e38, 1e308, -1e308, math.inf,
           -math.inf, math.nan, -math.nan, 1, BIG, 2**64]
 
+SEED_OBJECTS = ["NUM", "PREC", "BOOL", "STR", "DAYS", "NL", "SC", "FRM", "GF", "P_ALIAS", "N1",
+                "N2", "prec"]
 NAMES = ["NUM", "PREC", "BOOL", "STR", "DAYS", "NL", "SC", "FRM", "GF", "NEW", "N1", "n1",
          "prec", "a", "A.B", "A..B", "A.", ".A", "1A", "_A", "A$%#@", "A B", "A\tB", "",
          " ", "é", "\u4e2d", "\udcff", "A\x00B", "*", "?", "A" * 242, "A" * 243, "A" * 5000,

@@ -167,7 +167,7 @@ class Fuzzer:
             w.wilds.append(args[1][0])
         elif fn == "qzvfin":
             w.closed += w.live
-            w.live = []
+            w.live, w.started = [], []
 
     def report(self, made, seconds):
         listed = self.listed

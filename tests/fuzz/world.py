@@ -24,6 +24,7 @@ class World:
     def __init__(self, p, folder, rng):
         self.p, self.folder, self.rng = p, folder, rng
         self.live, self.closed = [], []   # database keys
+        self.started = []                 # (key, file, mode) opened at start
         self.conns, self.wilds = [], []
         self.fresh = 0                    # names of files to create
         self.bookkeeping = 0              # calls made to keep the world going
@@ -110,13 +111,18 @@ class World:
         assert self.call("qzvini") == p.HSUCC
         self.call("qzvsopt", ["DURABILITY"], ["NORMAL"])
         self.call("qzvsopt", ["BUSY_TIMEOUT"], ["0"])
-        for name, mode in OPEN_AT_START:
-            key = [0]
-            if self.call("qzvopdb", key, [name], getattr(p, mode)) == p.HSUCC:
-                self.live.append(key[0])
+        self.started = []
+        for name, mode in OPEN_AT_START + [(None, None)]:
+            self.open_again(name, mode)
+
+    def open_again(self, name, mode):
+        """Opens one of the files opened at start (None: a work database)."""
         key = [0]
-        if self.call("qzvopwk", key) == p.HSUCC:
+        status = (self.call("qzvopwk", key) if name is None else
+                  self.call("qzvopdb", key, [name], getattr(self.p, mode)))
+        if status == self.p.HSUCC:
             self.live.append(key[0])
+            self.started.append((key[0], name, mode))
 
     def file_name(self):
         """A name from the folder's files, or a new one to create."""
@@ -129,21 +135,31 @@ class World:
     def opened(self, key):
         if isinstance(key, int) and key not in self.live:
             self.live.append(key)
+        kept = {entry[0] for entry in self.started}
         while len(self.live) > MAX_OPEN:
-            old = self.live.pop(4)  # the ones opened at start stay
+            old = next(k for k in self.live if k not in kept)
+            self.live.remove(old)
             self.call("qzvcldb", old)
             self.closed.append(old)
 
     def closed_key(self, key):
+        """A key closed by a call; one of those opened at start is opened
+        again, so that most calls keep finding the seed's objects."""
+        for entry in self.started:
+            if entry[0] == key:
+                self.started.remove(entry)
+                self.open_again(*entry[1:])
         if key in self.live:
             self.live.remove(key)
             self.closed.append(key)
 
     def db_key(self):
         r = self.rng.random()
-        if r < 0.75 and self.live:
+        if r < 0.7 and self.started:
+            return self.rng.choice(self.started)[0]
+        if r < 0.85 and self.live:
             return self.rng.choice(self.live)
-        if r < 0.9 and self.closed:
+        if r < 0.93 and self.closed:
             return self.rng.choice(self.closed)
         return self.rng.choice([0, -1, 10**6, 2**31 - 1, -(2**31)])
 
