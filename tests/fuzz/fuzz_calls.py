@@ -14,6 +14,11 @@ The build directory's module (<build>/module) is the one imported: under
 scripts/test that is the ASan/UBSan build, with the sanitizer runtimes
 preloaded (see scripts/test). The report lists the calls made per function
 of the interface's listing and fails if one was never called.
+
+A long run by hand: the same environment as scripts/test's, with
+`--calls 5000000 --seconds 3600` and seeds of your choice. The module
+variant with one length guard removed (cmake --build <build> --target
+pyrqx_planted; then --module planted-module) must fail within seconds.
 """
 import argparse
 import ast

@@ -8,8 +8,9 @@ import sqlite3
 # Files every restart puts back as they were; the engine's own ones are
 # copies of the seed database.
 OPEN_AT_START = [("main.db", "HUMODE"), ("read.db", "HRMODE"), ("shared.db", "HSMODE"),
-                 ("direct.db", "HDMODE")]
+                 ("direct.db", "HDMODE"), ("damaged.db", "HRMODE"), ("damaged2.db", "HUMODE")]
 FILE_NAMES = ["main.db", "read.db", "shared.db", "direct.db", "seed.db", "damaged.db",
+              "damaged2.db",
               "truncated.db", "empty.db", "foreign.db", "text.db", "fifo", "folder",
               "nosuch.db", "nosuchdir/x.db", "folder/", "", " ", "a" * 300 + ".db",
               "b" * 5000, "\u4e2d.db", "x\x00y.db", "./main.db", "MAIN.DB"]
@@ -88,7 +89,8 @@ class World:
         damaged = bytearray(seed)
         for at in range(len(seed) // 3, len(seed), 997):
             damaged[at] ^= 0x5A
-        open("damaged.db", "wb").write(damaged)
+        for name in ("damaged.db", "damaged2.db"):
+            open(name, "wb").write(damaged)
         open("truncated.db", "wb").write(seed[: len(seed) // 2 + 100])
         open("empty.db", "wb").close()
         open("text.db", "wb").write(b"not a database\n" * 300)
