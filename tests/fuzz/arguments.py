@@ -18,7 +18,11 @@ PARTS = {"day", "period", "hour", "minute", "second", "millisecond", "ddate", "s
 MOSTLY = {**dict.fromkeys(("month", "fmonth", "end_month"), list(range(1, 13))),
           **dict.fromkeys(("flabel", "label_year"), [1, 2, 3]),
           **dict.fromkeys(("century", "centry"), [0, 19, 20, 1900, 2000]),
-          **dict.fromkeys(("wildonly", "xdots", "flag", "ismiss", "tmiss"), [0, 1, 2, 3])}
+          **dict.fromkeys(("wildonly", "xdots", "flag", "ismiss", "tmiss"), [0, 1, 2, 3]),
+          "class_": [1, 2, 3, 5, 6],
+          **dict.fromkeys(("type", "atttyp", "objtyp", "value_type"), [0, 1, 2, 3, 4, 5, 6, 8, 129]),
+          "basis": [0, 1, 2],
+          "observ": list(range(9))}
 MODES = [1, 2, 3, 4, 5, 6, 7, 0, 8, -1, 2**31 - 1]
 
 OBJECT_NAMES = {"objnam", "oname", "objname", "srcnam", "tarnam", "basnam", "basename",
@@ -35,7 +39,7 @@ TEXTS_BY_NAME = {
     "svname": c.SERVICES,
     "service": c.SERVICES,
     "hostname": c.HOSTS,
-    "attnam": ["NOTE", "FLAG", "WHEN", "RATE", "PARTS", "NOSUCH", "note"] + c.NAMES,
+    "attnam": ["NOSUCH", "note"] + c.NAMES,
     "optns": ["", "RANGE", "FREQ=DAILY", "x" * 3000],
 }
 # Lists whose length follows the range's observation count.
@@ -93,6 +97,8 @@ class Arguments:
             return w.conn_key()
         if name == "wildkey":
             return w.wild_key()
+        if name in MOSTLY and rng.random() < 0.7:
+            return rng.choice(MOSTLY[name])
         if name in FREQS:
             return rng.choice(self.freqs)
         if name == "mode":
@@ -103,8 +109,6 @@ class Arguments:
             return rng.choice(c.DATES + [700000, 700100, 24000, 24005, 2000, 2005])
         if name in YEARS:
             return rng.choice(c.YEARS)
-        if name in MOSTLY and rng.random() < 0.7:
-            return rng.choice(MOSTLY[name])
         if name in PARTS or name in MOSTLY:
             return rng.choice(c.PARTS)
         return rng.choice(c.CODES)
@@ -115,6 +119,8 @@ class Arguments:
             return self.world.file_name()
         if name in OBJECT_NAMES and rng.random() < 0.6:
             return rng.choice(c.SEED_OBJECTS)
+        if name == "attnam" and rng.random() < 0.6:
+            return rng.choice(c.SEED_ATTRIBUTES)
         if name == "value" and "formula" in fn:
             pool = c.EXPRESSIONS
         else:

@@ -24,6 +24,7 @@ FLOATS = [0.0, -0.0, 1.5, -1.0, 1e-45, 1e-320, 3.4e38, 3.5e38, 1e308, -1e308, ma
 
 SEED_OBJECTS = ["NUM", "PREC", "BOOL", "STR", "DAYS", "NL", "SC", "FRM", "GF", "P_ALIAS", "N1",
                 "N2", "prec"]
+SEED_ATTRIBUTES = ["NOTE", "FLAG", "WHEN", "RATE", "PARTS"]
 NAMES = ["NUM", "PREC", "BOOL", "STR", "DAYS", "NL", "SC", "FRM", "GF", "NEW", "N1", "n1",
          "prec", "a", "A.B", "A..B", "A.", ".A", "1A", "_A", "A$%#@", "A B", "A\tB", "",
          " ", "é", "\u4e2d", "\udcff", "A\x00B", "*", "?", "A" * 242, "A" * 243, "A" * 5000,

@@ -41,7 +41,7 @@ LISTING = ROOT / "src/crqx/crqx_functions.def"
 # objects raise when a cell is read (a dict without item 0, an int with no
 # encode); any other is a fault.
 EXPECTED = (TypeError, ValueError, OverflowError, MemoryError, LookupError, AttributeError)
-RESTART_EVERY = 2500   # calls between fresh files and a fresh session
+RESTART_EVERY = 800    # calls between fresh files and a fresh session
 AFTER_FIN = 10         # calls made outside a session after a qzvfin
 STALL_SECONDS = 60
 
@@ -209,6 +209,8 @@ def child(opts):
     fuzzer = Fuzzer(pyrqx, opts.seed, fd)
     made, seconds = fuzzer.run(opts.calls, opts.seconds)
     fuzzer.world.call("qzvfin")
+    fuzzer.world.check_descriptors()
+    fuzzer.faults += fuzzer.world.leaks
     return 0 if fuzzer.report(made, seconds) else 1
 
 

@@ -29,6 +29,8 @@ class World:
         self.conns, self.wilds = [], []
         self.fresh = 0                    # names of files to create
         self.bookkeeping = 0              # calls made to keep the world going
+        self.descriptors = None           # open with no session, at first
+        self.leaks = []
 
     # ---- calls the world makes for itself -----------------------------------
     def call(self, fn, *args):
@@ -107,6 +109,7 @@ class World:
         """Ends any session, puts the files back and opens them again."""
         p = self.p
         self.call("qzvfin")
+        self.check_descriptors()
         self.live, self.closed = [], self.closed[-50:] + self.live[-50:]
         self.conns, self.wilds = [], []
         self.make_files()
@@ -125,6 +128,17 @@ class World:
         if status == self.p.HSUCC:
             self.live.append(key[0])
             self.started.append((key[0], name, mode))
+
+    def check_descriptors(self):
+        """With no session running the engine holds no file open: more open
+        descriptors than after the first session are a leak."""
+        held = len(os.listdir("/proc/self/fd")) if os.path.isdir("/proc/self/fd") else 0
+        if self.descriptors is None:
+            self.descriptors = held
+        elif held > self.descriptors:
+            self.leaks.append("%d files open with no session running, %d at first" %
+                              (held, self.descriptors))
+            self.descriptors = held
 
     def file_name(self):
         """A name from the folder's files, or a new one to create."""
