@@ -8,6 +8,9 @@ namespace {
 // inlen is the room the getters offer for the value: the value's room grows
 // to hold it (plus a terminator) so the library is never told of more.
 using ValueRoom = RoomFor<param::value, param::inlen>;
+// The library reads or stores the value in the type the code names, a
+// number too: the char members' bytes get the 8 bytes of the widest.
+using NumberRoom = RoomAtLeast<param::value, 8>;
 }  // namespace
 
 const FunctionTable& attribute_functions() {
@@ -20,12 +23,12 @@ const FunctionTable& attribute_functions() {
                                              value<int>, inout<int>),
         member<qzvgtatt_f, double, ValueRoom>(value<int>, text, inout<int>, text, wide<double>,
                                               value<int>, inout<int>),
-        member<qzvgtatt_f, char, ValueRoom>(value<int>, text, inout<int>, text, bytes_cell,
-                                            value<int>, inout<int>),
+        member<qzvgtatt_f, char, All<NumberRoom, ValueRoom>>(value<int>, text, inout<int>, text,
+                                                             bytes_cell, value<int>, inout<int>),
         member<qzvsatt_f, int>(value<int>, text, value<int>, text, wide<int>),
         member<qzvsatt_f, float>(value<int>, text, value<int>, text, wide<float>),
         member<qzvsatt_f, double>(value<int>, text, value<int>, text, wide<double>),
-        member<qzvsatt_f, char>(value<int>, text, value<int>, text, bytes_cell),
+        member<qzvsatt_f, char, NumberRoom>(value<int>, text, value<int>, text, bytes_cell),
         classic<qzvlatt>(value<int>, text, value<int>, text, inout<int>),
 
         // Typed access: getters

@@ -28,6 +28,11 @@ enum : long {
 // the caller's own text, and lowers `length` to the room made.
 template <typename Text, typename Length>
 bool make_room(Text& text, Length& length, long terminator) {
+#ifdef PYRQX_PLANTED_FAULT_NO_ROOM
+    // The guard removed on purpose, in a test-only variant of the module
+    // (target pyrqx_planted): the fuzz run must catch it (tests/fuzz).
+    return true;
+#endif
     long need = static_cast<long>(length) + terminator;
     if (need <= 0) return true;
     if (!text.reserve(static_cast<size_t>(std::min(need, long{code::RQX_MAX_ZAVO_CMD}))))

@@ -217,7 +217,7 @@ def test_untouched_value_comes_back_converted_to_the_members_type(
     assert cell == [kept] and type(cell[0]) is type(kept)
     if member == "char" and probe.sizes_known:
         # zero bytes reach the library: the bytes are copied whole
-        assert probe.calls[0]["value"].data == bytes(given) + b"\0"
+        assert probe.calls[0]["value"].data.startswith(bytes(given) + b"\0")
 
 
 @pytest.mark.parametrize("family", [GET, SET])
@@ -235,7 +235,9 @@ def test_char_member_buffer_holds_all_bytes_plus_terminator(sized_probe, pyrqx, 
     original = copy.copy(given)
     args = by_code(family, "char", given)
     getattr(pyrqx, family + "char")(*args)
-    assert sized_probe.calls[0]["value"].size == len(given) + 1
+    # at least 8 bytes: a type code of a number has the library read or
+    # store one there
+    assert sized_probe.calls[0]["value"].size == max(len(given) + 1, 8)
     assert given == original
 
 

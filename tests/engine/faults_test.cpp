@@ -312,4 +312,155 @@ TEST_F(FaultsTest, EveryFailurePointLeavesAPostedState) {
     EXPECT_GT(points, 100);
 }
 
+// ---- Creating a database through every failure point ------------------------
+
+// What lies at the path before a creating open.
+enum class Before { Nothing, Database, Foreign, Text };
+
+struct Creation {
+    const char* name;
+    int mode;
+    Before before;
+};
+const Creation kCreations[] = {
+    {"create", HCMODE, Before::Nothing},
+    {"overwrite a missing file", HOMODE, Before::Nothing},
+    {"overwrite a database", HOMODE, Before::Database},
+    {"overwrite another program's database", HOMODE, Before::Foreign},
+    {"overwrite a text file", HOMODE, Before::Text},
+};
+
+bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// Opens in `mode`, creates an object and posts when `change` is set, closes.
+Outcome create_once(const std::string& path, int mode, bool change) {
+    Outcome r;
+    int status = -1, dbkey = 0;
+    std::string name = path, object = "NEW";
+    qzvopdb(&status, &dbkey, text(name), mode);
+    r.statuses.push_back(status);
+    r.opened = status == HSUCC;
+    if (change) {
+        qzvnwob(&status, dbkey, text(object), HSERIE, HDAILY, HPRECN, HBSDAY, HOBEND);
+        r.statuses.push_back(status);
+        qzvpodb(&status, dbkey);
+        r.statuses.push_back(status);
+        r.posted = status == HSUCC && r.all_ok();
+    }
+    qzvcldb(&status, dbkey);
+    if (r.opened) r.statuses.push_back(status);
+    r.fired = faults::fired();
+    return r;
+}
+
+// The engine's own reading of the file: it opens for reading.
+bool engine_reads(const std::string& path) {
+    int status = -1, dbkey = 0;
+    std::string name = path;
+    qzvopdb(&status, &dbkey, text(name), HRMODE);
+    if (status != HSUCC) return false;
+    qzvcldb(&status, dbkey);
+    return status == HSUCC;
+}
+
+class CreationFaultsTest : public FaultsTest {
+protected:
+    // Puts the file that lies there before the creation, and nothing beside.
+    std::string place(const std::string& path, Before before) {
+        put_file(path, "");
+        unlink(path.c_str());
+        switch (before) {
+            case Before::Nothing: return "";
+            case Before::Database: put_file(path, base_); break;
+            case Before::Foreign: put_file(path, foreign()); break;
+            case Before::Text: put_file(path, std::string(3000, 'x')); break;
+        }
+        return bytes_of(path);
+    }
+
+    // Another program's SQLite database, made without the engine.
+    static std::string foreign() {
+        static std::string bytes = [] {
+            std::string path = dir_ + "/foreign.sqlite";
+            sqlite3* db = nullptr;
+            sqlite3_open(path.c_str(), &db);
+            sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES (1), (2);", nullptr, nullptr,
+                         nullptr);
+            sqlite3_close(db);
+            return bytes_of(path);
+        }();
+        return bytes;
+    }
+};
+
+TEST_F(CreationFaultsTest, EveryFailurePointLeavesNoDatabaseOrAWholeOne) {
+    const std::string path = dir_ + "/created.crqx";
+    int points = 0, bad = 0;
+    auto started = std::chrono::steady_clock::now();
+    for (const Creation& c : kCreations) {
+        const bool ours = c.before == Before::Nothing || c.before == Before::Database;
+        // The states a run may leave: what was there, the emptied database,
+        // the one holding the posted change.
+        const std::string original = place(path, c.before);
+        const std::string before = c.before == Before::Nothing ? "<none>" : contents(path);
+        faults::disarm();
+        ASSERT_EQ(ours, create_once(path, c.mode, false).all_ok()) << c.name;
+        const std::string empty = ours ? contents(path) : "<refused>";
+        place(path, c.before);
+        faults::disarm();
+        ASSERT_EQ(ours, create_once(path, c.mode, true).all_ok()) << c.name;
+        const faults::Counts counts = faults::counts();
+        const std::string after = ours ? contents(path) : "<refused>";
+        std::cout << "[ faults   ] " << c.name << ": " << counts.write << " writes, " << counts.sync
+                  << " syncs, " << counts.truncate << " truncates, " << counts.lock << " locks\n";
+        for (const Plan& plan : kPlans) {
+            for (int n = 1; n <= counts.of(plan.point); ++n) {
+                place(path, c.before);
+                faults::arm(plan.point, n, plan.failure);
+                Outcome r = create_once(path, c.mode, true);
+                if (plan.failure == Failure::PowerLoss) faults::power_back();
+                faults::disarm();
+                ++points;
+                std::string where = std::string(c.name) + ", " + faults::name(plan.failure) +
+                                    " at " + faults::name(plan.point) + " " + std::to_string(n);
+                bool ok = true;
+                auto expect = [&](bool condition, const std::string& what) {
+                    EXPECT_TRUE(condition) << where << ": " << what;
+                    ok = ok && condition;
+                };
+                if (!ours) {
+                    expect(bytes_of(path) == original, "the file was changed");
+                    expect(!r.opened, "the file was opened");
+                } else if (!exists(path)) {
+                    // A -wal or -journal may be left beside no file after a
+                    // power loss; it is never taken for the database created
+                    // there next (checked below).
+                    expect(!r.posted, "a post that said HSUCC was lost with the file");
+                    expect(c.before == Before::Nothing, "the database that was there is gone");
+                } else {
+                    expect(engine_reads(path), "the engine refuses the file it left");
+                    std::string now = contents(path);
+                    expect(now == empty || now == after || now == before,
+                           "a state in between:\n" + now);
+                    if (r.posted) expect(now == after, "a post that said HSUCC was lost");
+                }
+                expect(r.fired || r.all_ok(), "a call failed with nothing failing beneath it");
+                if (ours && r.all_ok()) expect(exists(path), "success, yet no file");
+                // The path takes a new database again.
+                if (ours && !exists(path)) {
+                    expect(create_once(path, HCMODE, false).all_ok(), "cannot create it again");
+                    expect(contents(path) == empty, "created again, it is not empty");
+                }
+                bad += ok ? 0 : 1;
+            }
+        }
+    }
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::cout << "[ faults   ] " << points << " failure points tried over " << std::size(kCreations)
+              << " creations in " << seconds << " s; " << bad << " wrong outcomes\n";
+    RecordProperty("creation_failure_points", points);
+    EXPECT_GT(points, 50);
+}
+
 }  // namespace
