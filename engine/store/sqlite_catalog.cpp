@@ -157,12 +157,19 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
 }
 
 Status SqliteStore::insert_object(const ObjectRecord& record) {
-    std::string sql = std::string("INSERT INTO objects(") + kObjectColumns +
-                      ", name_key) VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16)";
+    static const std::string sql =
+        std::string("INSERT INTO objects(") + kObjectColumns +
+        ", name_key) VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16)";
     CRQX_RETURN_IF_ERROR(check_not_alias(record.name));
     Statement st(db_, sql.c_str());
     bind_record(st, record);
-    return write_done(db_, st.step(), "creating object '" + record.name + "'", record.name);
+    CRQX_RETURN_IF_ERROR(
+        write_done(db_, st.step(), "creating object '" + record.name + "'", record.name));
+    // A new object is usually written next: keep it as if just found.
+    cached_key_ = name_key(record.name);
+    cached_id_ = sqlite3_last_insert_rowid(db_);
+    cached_record_ = record;
+    return Status::OK();
 }
 
 Status SqliteStore::update_object(const std::string& name, const ObjectRecord& record) {

@@ -38,6 +38,8 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
         " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk",
         "SELECT chunk, data, checksum FROM chunks"
         " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk"};
+    // Another process may have upgraded the file since (never back).
+    if (format_ < kFormatVersion && !in_transaction_) format_version(db_, &format_);
     bool current = format_ >= 2;
     std::string key = name_key(name);
     int64_t id = cached_id(key);

@@ -280,7 +280,8 @@ void SqliteStore::refresh_if_changed() {
 }
 
 // A change that is the first of its transaction needs no savepoint: undoing
-// the transaction undoes it alone. Later ones each open one, prepared once.
+// the transaction undoes it alone. Later ones, and changes made within
+// another, each open one (statements prepared once).
 Status SqliteStore::begin_change() {
     if (!writable()) return Status::Error(HREADO, "the database is open read-only");
     if (!in_transaction_) CRQX_RETURN_IF_ERROR(begin_write(HLOCKD));
@@ -295,16 +296,19 @@ Status SqliteStore::begin_change() {
         }
         format_ = kFormatVersion;
     }
-    if (!dirty_) return Status::OK();
+    if (!dirty_ && changes_.empty()) {
+        changes_.push_back(false);
+        return Status::OK();
+    }
     Statement savepoint(db_, "SAVEPOINT change");
     int rc = savepoint.step();
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "starting a change", HLOCKD);
-    in_savepoint_ = true;
+    changes_.push_back(true);
     return Status::OK();
 }
 
-Status SqliteStore::undo_change() {
-    if (!in_savepoint_) {
+Status SqliteStore::undo_change(bool savepoint) {
+    if (!savepoint) {
         Status s = finish("ROLLBACK", "undoing a change");
         if (holds_lock_for_session()) hold_write_lock();
         return s;
@@ -317,9 +321,10 @@ Status SqliteStore::undo_change() {
 }
 
 Status SqliteStore::end_change(bool keep) {
-    Status s = keep ? Status::OK() : undo_change();
-    if (in_savepoint_) {
-        in_savepoint_ = false;
+    bool savepoint = !changes_.empty() && changes_.back();
+    if (!changes_.empty()) changes_.pop_back();
+    Status s = keep ? Status::OK() : undo_change(savepoint);
+    if (savepoint) {
         Statement release(db_, "RELEASE change");
         int rc = release.step();
         if (s.ok() && rc != SQLITE_DONE) s = sqlite_error(db_, rc, "ending a change", HLOCKD);
@@ -328,6 +333,7 @@ Status SqliteStore::end_change(bool keep) {
         dirty_ = true;
         modified_ms_ = now_ms();
     }
+    if (!changes_.empty()) return s;  // the enclosing change decides the rest
     if (mode_ == Mode::Direct) return dirty_ ? post() : finish("ROLLBACK", "ending a change");
     // A shared store gives the lock back when it turns out to hold nothing.
     if (!dirty_ && !holds_lock_for_session()) return finish("ROLLBACK", "ending a change");
@@ -354,6 +360,7 @@ Status SqliteStore::finish(const char* sql, const char* what) {
         commit = false;
     }
     in_transaction_ = dirty_ = false;
+    changes_.clear();
     modified_ms_ = 0;
     cached_key_.clear();  // valid within one write transaction only
     if (!commit) forget_cached();

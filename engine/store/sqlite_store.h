@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <optional>
+#include <vector>
 
 #include "store/store.h"
 
@@ -70,7 +71,7 @@ private:
     Status finish(const char* sql, const char* what);
     // Undoes the open change: back to its savepoint, or the whole
     // transaction when the change is the first of it.
-    Status undo_change();
+    Status undo_change(bool savepoint);
     // Stores the time of the last change (kept in memory until the post).
     Status write_modified();
     // Forgets what is cached of the file when another process may have
@@ -91,7 +92,8 @@ private:
     Mode mode_;
     bool in_transaction_ = false;  // a write transaction is open
     bool dirty_ = false;           // it holds unposted changes
-    bool in_savepoint_ = false;    // the open change started a savepoint
+    // Per open change, innermost last: whether it started a savepoint.
+    std::vector<bool> changes_;
     int format_ = kFormatVersion;  // the file's format version
     int64_t modified_ms_ = 0;      // time of the last unposted change (0: none)
 

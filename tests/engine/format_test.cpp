@@ -161,6 +161,19 @@ TEST_F(FormatTest, Format1FileReadsAsItIsAndUpgradesAtItsFirstChange) {
     close(false);
 }
 
+TEST_F(FormatTest, OverwritingAFormat1FileLeavesAnEmptyCurrentOne) {
+    std::filesystem::copy_file(std::string(CRQX_TEST_DATA) + "/format1.crqx", path_);
+    ASSERT_TRUE(open(Mode::Overwrite).ok());
+    EXPECT_EQ(2, version());
+    std::vector<store::ObjectRecord> all;
+    ASSERT_TRUE(db_.store->list_objects(&all).ok());
+    EXPECT_TRUE(all.empty());
+    ASSERT_TRUE(objects::create_object(db_, "S", {HSERIE, HDAILY, HPRECN, 0, 0}).ok());
+    ASSERT_TRUE(write<double>("S", {0, 0}, {1.0}).ok());
+    close(true);
+    EXPECT_FALSE(has_table(path_, "value_chunks"));
+}
+
 TEST_F(FormatTest, NewerFormatIsRefused) {
     {
         sqlite3* db = nullptr;

@@ -121,6 +121,36 @@ TEST_F(StoreTest, FailedChangeLeavesNoTrace) {
     EXPECT_EQ("a", all[0].name) << "stored as given";
 }
 
+// The first change of a transaction runs without a savepoint, later and
+// nested ones with one: each is undone alone, whatever came before it.
+TEST_F(StoreTest, EachChangeIsUndoneAloneFirstLaterOrNested) {
+    for (Mode mode : {Mode::Create, Mode::Direct}) {
+        std::remove(path_.c_str());
+        if (mode == Mode::Direct) open(Mode::Create)->close(true);
+        auto s = open(mode);
+        auto failed_insert = [&](const std::string& name) {
+            ASSERT_TRUE(s->begin_change().ok());
+            ASSERT_TRUE(s->insert_object(record(name)).ok());
+            ASSERT_TRUE(s->end_change(false).ok());
+        };
+        failed_insert("first");  // the first change of the transaction
+        EXPECT_FALSE(has(*s, "first"));
+        ASSERT_EQ(HSUCC, insert(*s, "kept"));
+        failed_insert("later");
+        EXPECT_FALSE(has(*s, "later"));
+        ASSERT_TRUE(s->begin_change().ok());
+        ASSERT_TRUE(s->insert_object(record("outer")).ok());
+        failed_insert("inner");
+        ASSERT_TRUE(s->end_change(true).ok());
+        EXPECT_FALSE(has(*s, "inner"));
+        ASSERT_TRUE(s->post().ok());
+        s.reset();
+        auto reader = open(Mode::Read);
+        EXPECT_TRUE(has(*reader, "kept") && has(*reader, "outer"));
+        EXPECT_FALSE(has(*reader, "first") || has(*reader, "later") || has(*reader, "inner"));
+    }
+}
+
 TEST_F(StoreTest, DirectModePostsEachChange) {
     open(Mode::Create)->close(true);
     auto writer = open(Mode::Direct);
