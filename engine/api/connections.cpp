@@ -91,6 +91,8 @@ Status assertion(int connkey, const char* text, const int* dblist) {
     CRQX_RETURN_IF_ERROR(api::not_null(dblist, "dblist"));
     connections::Connection* connection = nullptr;
     CRQX_RETURN_IF_ERROR(connections::find_connection(connkey, &connection));
+    if (connection->server)
+        return Status::Error(HNSUPP, "assertions are not kept on a PostgreSQL connection yet");
     return Status::Error(HNSUPP,
                          "assertions are kept by a database server; the local service has none");
 }
