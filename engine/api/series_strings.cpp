@@ -64,10 +64,19 @@ Status cut_status(bool cut) {
     return cut ? Status::Error(HTRUNC, "a string was cut to fit its buffer") : Status::OK();
 }
 
+// The classic one-string functions take a range of one observation.
+Status one_observation(const SeriesTarget& t) {
+    return Status::Error(HBNRNG, "the range " + std::to_string(t.span.first) + ".." +
+                                     std::to_string(t.span.last) + " holds " +
+                                     std::to_string(t.span.count()) + " observations of '" +
+                                     t.object.record.name + "', not one");
+}
+
 Status check_lengths(const int* inlenary, int64_t n) {
     for (int64_t i = 0; i < n; ++i)
         if (inlenary[i] < 0)
-            return Status::Error(HBLEN, "inlenary[" + std::to_string(i) + "] is negative");
+            return Status::Error(HBLEN, "inlenary[" + std::to_string(i) + "] is " +
+                                            std::to_string(inlenary[i]) + ", negative");
     return Status::OK();
 }
 
@@ -86,7 +95,7 @@ Status get_one(int dbkey, const char* objnam, int* range, char* strval, int* ism
     if (inlen < 0) return Status::Error(HBLEN, "inlen " + std::to_string(inlen) + " is negative");
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
-    if (t.span.count() != 1) return Status::Error(HBNRNG, "qzvgtstr reads one observation");
+    if (t.span.count() != 1) return one_observation(t);
     std::vector<std::string> texts;
     CRQX_RETURN_IF_ERROR(read_texts(t, &texts));
     int slot = text_slot(texts[0]);
@@ -104,7 +113,7 @@ Status write_one(int dbkey, const char* objnam, int* range, const char* strval, 
     CRQX_RETURN_IF_ERROR(stored_text(strval, ismiss, length, &text));
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
-    if (t.span.count() != 1) return Status::Error(HBNRNG, "qzvwstr writes one observation");
+    if (t.span.count() != 1) return one_observation(t);
     return series::write_span(*t.db, t.object, t.span, &text);
 }
 

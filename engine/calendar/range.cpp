@@ -48,6 +48,11 @@ Status range_of_periods(const Frequency& f, int start_year, int start_period, in
     int32_t first = 0, last = 0;
     CRQX_RETURN_IF_ERROR(end_of_periods(f, start_year, start_period, fy, HBSRNG, first));
     CRQX_RETURN_IF_ERROR(end_of_periods(f, end_year, end_period, fy, HBERNG, last));
+    if (last < first)
+        return Status::Error(HBRNG, "the range ends at year " + std::to_string(end_year) +
+                                        " period " + std::to_string(end_period) +
+                                        ", before its start, year " + std::to_string(start_year) +
+                                        " period " + std::to_string(start_period));
     return range_of_indexes(f, first, last, out);
 }
 

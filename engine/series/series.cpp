@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "calendar/date_index.h"
+#include "calendar/errors.h"
 #include "objects/objects.h"
 #include "series/chunk_codec.h"
 
@@ -112,13 +113,15 @@ Overlap overlap(int64_t chunk, Span span) {
 
 Status check_range_bounds(const calendar::Frequency& f, const int* range, Span* span) {
     int64_t first = range[1], last = range[2];
+    const std::string bounds = " (" + calendar::frequency_label(f.code) + " range " +
+                               std::to_string(first) + ".." + std::to_string(last) + ")";
     if (!calendar::in_span(f, first))
-        return Status::Error(HBSRNG, "the range starts at no date of its frequency");
+        return Status::Error(HBSRNG, "the range starts at no date of its frequency" + bounds);
     if (!calendar::in_span(f, last))
-        return Status::Error(HBERNG, "the range ends at no date of its frequency");
-    if (last < first) return Status::Error(HBRNG, "the range ends before it starts");
+        return Status::Error(HBERNG, "the range ends at no date of its frequency" + bounds);
+    if (last < first) return Status::Error(HBRNG, "the range ends before it starts" + bounds);
     if (last - first + 1 > INT32_MAX)
-        return Status::Error(HBNRNG, "the range holds too many observations");
+        return Status::Error(HBNRNG, "the range holds too many observations" + bounds);
     *span = {first, last};
     return Status::OK();
 }

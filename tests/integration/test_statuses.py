@@ -179,6 +179,8 @@ def mentions(case, world):
             shown.append(str(value))
             if "freq" in param or param == "base":
                 shown.append(frequency_name(value))
+        elif isinstance(value, list) and value and all(type(v) is int for v in value):
+            shown += [str(v) for v in set(value)]  # a range or values: any of them
         elif isinstance(value, list) and len(value) == 1 and isinstance(value[0], str) \
                 and 0 < len(value[0].strip()) <= 64:
             shown.append(value[0].strip())
