@@ -37,6 +37,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 STUBS = ROOT / "python/stubs/pyrqx.pyi"
 LISTING = ROOT / "src/crqx/crqx_functions.def"
+CONSTANTS = ROOT / "src/crqx/crqx_constants.def"
 # The exceptions of bad arguments: the module's own, and those the caller's
 # objects raise when a cell is read (a dict without item 0, an int with no
 # encode); any other is a fault.
@@ -55,6 +56,12 @@ def signatures():
 
 def listing():
     return re.findall(r"^CRQX_(?:CLASSIC|EXTENDED)\((\w+),", LISTING.read_text(), re.M)
+
+
+def status_codes():
+    """The status codes of the interface's table."""
+    section = CONSTANTS.read_text().split("/* Status codes */")[1].split("/*")[0]
+    return {int(v) for v in re.findall(r"CRQX_CONST\(\w+, (-?\d+)\)", section)}
 
 
 def library_function(name, listed):
@@ -83,6 +90,7 @@ class Fuzzer:
         self.functions = sorted(n for n in sigs if callable(getattr(p, n, None)))
         self.params = sigs
         self.listed = listing()
+        self.codes = status_codes()
         self.progress_fd = progress_fd
         self.calls = collections.Counter()
         self.raised = collections.Counter()
@@ -151,9 +159,14 @@ class Fuzzer:
         return result
 
     def check_status(self, fn, args, kwargs, result, line):
+        """A status of the table: never the -1 the module starts with."""
         s = self.status(fn, args, kwargs, result)
-        if s == -1 and library_function(fn, self.listed) is not None:
+        if s is None or library_function(fn, self.listed) is None:
+            return
+        if s == -1:
             self.faults.append("%s: status left at -1" % line)
+        elif s not in self.codes:
+            self.faults.append("%s: status %r is not a status code" % (line, s))
 
     def harvest(self, fn, args, kwargs, result):
         """Keeps the keys a call handed out or took back."""
