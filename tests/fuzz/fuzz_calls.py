@@ -34,14 +34,21 @@ import tempfile
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import corpus  # noqa: E402
+from arguments import Arguments  # noqa: E402
+from world import World  # noqa: E402
+
 ROOT = Path(__file__).resolve().parents[2]
 STUBS = ROOT / "python/stubs/pyrqx.pyi"
 LISTING = ROOT / "src/crqx/crqx_functions.def"
 CONSTANTS = ROOT / "src/crqx/crqx_constants.def"
 # The exceptions of bad arguments: the module's own, and those the caller's
 # objects raise when a cell is read (a dict without item 0, an int with no
-# encode); any other is a fault.
-EXPECTED = (TypeError, ValueError, OverflowError, MemoryError, LookupError, AttributeError)
+# encode); and the corpus's own, from objects that misbehave on purpose; any
+# other is a fault.
+EXPECTED = (TypeError, ValueError, OverflowError, MemoryError, LookupError, AttributeError,
+            corpus.Planted)
 RESTART_EVERY = 800    # calls between fresh files and a fresh session
 AFTER_FIN = 10         # calls made outside a session after a qzvfin
 STALL_SECONDS = 60
@@ -73,13 +80,14 @@ def library_function(name, listed):
     return base if base in listed else None
 
 
+def first(cell):
+    """Element 0 of a plain one-element list (a cell the call wrote), else None."""
+    return cell[0] if type(cell) is list and len(cell) == 1 else None
+
+
 # ==== the child: makes the calls ================================================
 class Fuzzer:
     def __init__(self, p, seed, progress_fd):
-        sys.path.insert(0, str(Path(__file__).parent))
-        from arguments import Arguments
-        from world import World
-
         self.p = p
         self.rng = random.Random(seed)
         self.world = World(p, os.getcwd(), self.rng)
@@ -155,7 +163,7 @@ class Fuzzer:
     def status(self, fn, args, kwargs, result):
         if self.params[fn] and self.params[fn][0][0] == "status":
             cell = kwargs.get("status", args[0] if args else None)
-            return cell[0] if isinstance(cell, list) and len(cell) == 1 else None
+            return first(cell)
         return result
 
     def check_status(self, fn, args, kwargs, result, line):
@@ -176,13 +184,13 @@ class Fuzzer:
             return
         w = self.world
         if fn in ("qzvopdb", "qzvopdc", "qzvopre", "qzvoprc", "qzvopwk"):
-            w.opened(args[1][0])
+            w.opened(first(args[1]))
         elif fn == "qzvcldb":
             w.closed_key(args[1])
-        elif fn == "qzvopcn":
-            w.conns.append(args[1][0])
-        elif fn == "zavo_init_wildcard":
-            w.wilds.append(args[1][0])
+        elif fn == "qzvopcn" and first(args[1]) is not None:
+            w.conns.append(first(args[1]))
+        elif fn == "zavo_init_wildcard" and first(args[1]) is not None:
+            w.wilds.append(first(args[1]))
         elif fn == "qzvfin":
             w.closed += w.live
             w.live, w.started = [], []
