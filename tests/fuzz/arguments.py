@@ -205,8 +205,19 @@ class Arguments:
                 value = [option[0]]
             elif name == "optval":
                 value = [option[1]]
-            args.append(value)
+            args.append(self.spoil(value) if rng.random() < 0.007 else value)
         return args
+
+    def spoil(self, value):
+        """The value in an object that misbehaves (corpus.Planted and the
+        like): a list that lies about its length or refuses items, a text
+        that will not encode, a number that will not convert."""
+        rng = self.rng
+        if isinstance(value, list):
+            if value and isinstance(value[0], str) and rng.random() < 0.5:
+                return [rng.choice(c.TEXT_SPOILERS)(value[0])] + value[1:]
+            return rng.choice(c.LIST_SPOILERS)(value)
+        return c.BadNumber()
 
     def cell_or_list(self, fn, name, ann):
         rng = self.rng

@@ -62,3 +62,61 @@ TEXTS = ["", " ", "x", "text with blanks", " " * 64, " " * 243, " " * 300, " " *
          "é" * 100, "\u4e2d\u6587", "\x00", "A\x00B", "\udcff", "\n\t\r", "%s%n%x",
          "x" * 70000]
 BYTES = [b"", b" " * 10, b" " * 300, b"abc", b"\x00\xff", b"a, b", b"x" * 5000]
+
+
+# Objects that misbehave where the module reads or writes them: the error
+# they raise must come out of the call, and nothing may be read past a list.
+class Planted(Exception):
+    """Raised by the objects below."""
+
+
+class LyingList(list):
+    """Says it is longer than it is."""
+
+    def __len__(self):
+        return super().__len__() + 1000
+
+
+class ShrinkingList(list):
+    """Empties itself once its length has been asked."""
+
+    def __len__(self):
+        n = super().__len__()
+        self.clear()
+        return n
+
+
+class RefusingList(list):
+    """Takes no item back."""
+
+    def __setitem__(self, index, value):
+        raise Planted("refusing item %r" % (index,))
+
+
+class OddText(str):
+    """Encodes to something other than bytes."""
+
+    def encode(self, *args, **kwargs):
+        return "not bytes"
+
+
+class RaisingText(str):
+    def encode(self, *args, **kwargs):
+        raise Planted("no encoding")
+
+
+class BadNumber:
+    """Refuses every conversion to a number."""
+
+    def __index__(self):
+        raise Planted("no index")
+
+    def __int__(self):
+        raise Planted("no int")
+
+    def __float__(self):
+        raise Planted("no float")
+
+
+LIST_SPOILERS = [LyingList, ShrinkingList, RefusingList]
+TEXT_SPOILERS = [OddText, RaisingText]

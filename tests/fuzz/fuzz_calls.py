@@ -34,13 +34,21 @@ import tempfile
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import corpus  # noqa: E402
+from arguments import Arguments  # noqa: E402
+from world import World  # noqa: E402
+
 ROOT = Path(__file__).resolve().parents[2]
 STUBS = ROOT / "python/stubs/pyrqx.pyi"
 LISTING = ROOT / "src/crqx/crqx_functions.def"
+CONSTANTS = ROOT / "src/crqx/crqx_constants.def"
 # The exceptions of bad arguments: the module's own, and those the caller's
 # objects raise when a cell is read (a dict without item 0, an int with no
-# encode); any other is a fault.
-EXPECTED = (TypeError, ValueError, OverflowError, MemoryError, LookupError, AttributeError)
+# encode); and the corpus's own, from objects that misbehave on purpose; any
+# other is a fault.
+EXPECTED = (TypeError, ValueError, OverflowError, MemoryError, LookupError, AttributeError,
+            corpus.Planted)
 RESTART_EVERY = 800    # calls between fresh files and a fresh session
 AFTER_FIN = 10         # calls made outside a session after a qzvfin
 STALL_SECONDS = 60
@@ -57,6 +65,12 @@ def listing():
     return re.findall(r"^CRQX_(?:CLASSIC|EXTENDED)\((\w+),", LISTING.read_text(), re.M)
 
 
+def status_codes():
+    """The status codes of the interface's table."""
+    section = CONSTANTS.read_text().split("/* Status codes */")[1].split("/*")[0]
+    return {int(v) for v in re.findall(r"CRQX_CONST\(\w+, (-?\d+)\)", section)}
+
+
 def library_function(name, listed):
     """The listing's function behind a module function: itself, or for the
     typed variants (qzvrrng_double) the listing's _f row."""
@@ -66,13 +80,14 @@ def library_function(name, listed):
     return base if base in listed else None
 
 
+def first(cell):
+    """Element 0 of a plain one-element list (a cell the call wrote), else None."""
+    return cell[0] if type(cell) is list and len(cell) == 1 else None
+
+
 # ==== the child: makes the calls ================================================
 class Fuzzer:
     def __init__(self, p, seed, progress_fd):
-        sys.path.insert(0, str(Path(__file__).parent))
-        from arguments import Arguments
-        from world import World
-
         self.p = p
         self.rng = random.Random(seed)
         self.world = World(p, os.getcwd(), self.rng)
@@ -83,6 +98,7 @@ class Fuzzer:
         self.functions = sorted(n for n in sigs if callable(getattr(p, n, None)))
         self.params = sigs
         self.listed = listing()
+        self.codes = status_codes()
         self.progress_fd = progress_fd
         self.calls = collections.Counter()
         self.raised = collections.Counter()
@@ -147,13 +163,18 @@ class Fuzzer:
     def status(self, fn, args, kwargs, result):
         if self.params[fn] and self.params[fn][0][0] == "status":
             cell = kwargs.get("status", args[0] if args else None)
-            return cell[0] if isinstance(cell, list) and len(cell) == 1 else None
+            return first(cell)
         return result
 
     def check_status(self, fn, args, kwargs, result, line):
+        """A status of the table: never the -1 the module starts with."""
         s = self.status(fn, args, kwargs, result)
-        if s == -1 and library_function(fn, self.listed) is not None:
+        if s is None or library_function(fn, self.listed) is None:
+            return
+        if s == -1:
             self.faults.append("%s: status left at -1" % line)
+        elif s not in self.codes:
+            self.faults.append("%s: status %r is not a status code" % (line, s))
 
     def harvest(self, fn, args, kwargs, result):
         """Keeps the keys a call handed out or took back."""
@@ -163,13 +184,13 @@ class Fuzzer:
             return
         w = self.world
         if fn in ("qzvopdb", "qzvopdc", "qzvopre", "qzvoprc", "qzvopwk"):
-            w.opened(args[1][0])
+            w.opened(first(args[1]))
         elif fn == "qzvcldb":
             w.closed_key(args[1])
-        elif fn == "qzvopcn":
-            w.conns.append(args[1][0])
-        elif fn == "zavo_init_wildcard":
-            w.wilds.append(args[1][0])
+        elif fn == "qzvopcn" and first(args[1]) is not None:
+            w.conns.append(first(args[1]))
+        elif fn == "zavo_init_wildcard" and first(args[1]) is not None:
+            w.wilds.append(first(args[1]))
         elif fn == "qzvfin":
             w.closed += w.live
             w.live, w.started = [], []

@@ -8,9 +8,33 @@ import sqlite3
 # Files every restart puts back as they were; the engine's own ones are
 # copies of the seed database.
 OPEN_AT_START = [("main.db", "HUMODE"), ("read.db", "HRMODE"), ("shared.db", "HSMODE"),
-                 ("direct.db", "HDMODE"), ("damaged.db", "HRMODE"), ("damaged2.db", "HUMODE")]
+                 ("direct.db", "HDMODE"), ("damaged.db", "HRMODE"), ("damaged2.db", "HUMODE"),
+                 ("mangled.db", "HRMODE"), ("mangled2.db", "HUMODE")]
+# Damage whose file is sound to SQLite: stored values, spans, codes and
+# properties the engine did not write. Each is tried on its own, so that a
+# change of the storage's layout drops only the ones that no longer apply.
+MANGLES = [
+    "UPDATE value_chunks SET data = substr(data, 1, length(data) / 2) WHERE chunk % 4 = 0",
+    "UPDATE value_chunks SET data = data || x'deadbeef01' WHERE chunk % 4 = 1",
+    "UPDATE value_chunks SET data = substr(data, 2) WHERE chunk % 4 = 2",
+    "UPDATE value_chunks SET data = x'' WHERE chunk % 4 = 3",
+    "UPDATE value_chunks SET chunk = chunk + 1000000 WHERE chunk % 5 = 0",
+    "UPDATE objects SET first_index = last_index + 1000 WHERE name = 'NUM'",
+    "UPDATE objects SET last_index = 2147483647, first_index = -2147483648 WHERE name = 'PREC'",
+    "UPDATE objects SET type = 99 WHERE name = 'BOOL'",
+    "UPDATE objects SET frequency = 12345 WHERE name = 'STR'",
+    "UPDATE objects SET type = 4 WHERE name = 'DAYS'",
+    "UPDATE objects SET class = 0, frequency = -1 WHERE name = 'SC'",
+    "UPDATE objects SET numobs_hint = -1, numchr_hint = 2147483647, growth_hint = 1e308",
+    "UPDATE attributes SET type = 77, frequency = -5 WHERE name = 'FLAG'",
+    "UPDATE attributes SET text = 'x' || char(0) || 'y' WHERE name = 'NOTE'",
+    "UPDATE namelist_elements SET name = '' WHERE position = 1",
+    "UPDATE namelist_elements SET position = -7 WHERE position = 2",
+    "UPDATE aliases SET object_id = 999999",
+    "UPDATE properties SET value = 'x' WHERE key NOT LIKE '%version%'",
+]
 FILE_NAMES = ["main.db", "read.db", "shared.db", "direct.db", "seed.db", "damaged.db",
-              "damaged2.db",
+              "damaged2.db", "mangled.db", "mangled2.db",
               "truncated.db", "empty.db", "foreign.db", "text.db", "fifo", "folder",
               "nosuch.db", "nosuchdir/x.db", "folder/", "", " ", "a" * 300 + ".db",
               "b" * 5000, "\u4e2d.db", "x\x00y.db", "./main.db", "MAIN.DB"]
@@ -93,6 +117,8 @@ class World:
             damaged[at] ^= 0x5A
         for name in ("damaged.db", "damaged2.db"):
             open(name, "wb").write(damaged)
+        for name in ("mangled.db", "mangled2.db"):
+            self.mangle(name)
         open("truncated.db", "wb").write(seed[: len(seed) // 2 + 100])
         open("empty.db", "wb").close()
         open("text.db", "wb").write(b"not a database\n" * 300)
@@ -102,6 +128,19 @@ class World:
         with sqlite3.connect("foreign.db") as db:
             db.execute("CREATE TABLE t(x)")
             db.execute("INSERT INTO t VALUES (1)")
+        db.close()
+
+    @staticmethod
+    def mangle(name):
+        shutil.copyfile("seed.db", name)
+        db = sqlite3.connect(name)
+        db.execute("PRAGMA foreign_keys = OFF")
+        for statement in MANGLES:
+            try:
+                db.execute(statement)
+            except sqlite3.Error:
+                pass
+        db.commit()
         db.close()
 
     # ---- session ---------------------------------------------------------------
