@@ -338,3 +338,25 @@ def test_assertions_are_not_kept_on_a_server_connection(session, server, error_t
     p = session
     assert call(p.qzvasrt, server(), 0, ["S > 0"], p.HSERVR, p.HWRITE, [0]) == p.HNSUPP
     assert "PostgreSQL" in error_text()
+
+
+def test_overwrite_waits_for_the_holder_then_gives_hfuse(session, server, pair):
+    p = session
+    assert call(p.qzvsopt, ["BUSY_TIMEOUT"], ["200"]) == p.HSUCC
+    holder = open_on(p, server(), pair[0], p.HSMODE)[1]
+    assert write(p, holder, 1) == p.HSUCC  # holds the lock until its commit
+    assert open_on(p, server(), pair[0], p.HOMODE)[0] == p.HFUSE
+    assert values(p, holder) == [1.0] * 10, "nothing was emptied"
+
+
+def test_normal_durability_commits_all_the_same(session, server, pair):
+    p = session
+    assert call(p.qzvsopt, ["DURABILITY"], ["NORMAL"]) == p.HSUCC
+    try:
+        conn = server()
+        key = open_on(p, conn, pair[0], p.HSMODE)[1]
+        assert write(p, key, 2) == p.HSUCC
+        assert call(p.qzvcmmt, conn) == p.HSUCC
+    finally:
+        call(p.qzvsopt, ["DURABILITY"], ["FULL"])
+    assert values(p, reader(p, server, pair)[0]) == [2.0] * 10
