@@ -114,11 +114,23 @@ Status check_object_name(Database& db, const std::string& name) {
     return check_name(name, info.extra_dots != 0);
 }
 
-Status as_change(Database& db, const std::function<Status()>& body) {
-    CRQX_RETURN_IF_ERROR(db.store->begin_change());
+namespace {
+
+Status run_change(Database& db, Status begun, const std::function<Status()>& body) {
+    CRQX_RETURN_IF_ERROR(begun);
     Status s = body();
     Status end = db.store->end_change(s.ok());
     return s.ok() ? end : s;
+}
+
+}  // namespace
+
+Status as_change(Database& db, const std::function<Status()>& body) {
+    return run_change(db, db.store->begin_change(), body);
+}
+
+Status as_plain_change(Database& db, const std::function<Status()>& body) {
+    return run_change(db, db.store->begin_plain_change(), body);
 }
 
 Status find_object(Database& db, const std::string& name, ObjectRecord* record) {
@@ -140,7 +152,8 @@ Status create_object(Database& db, const std::string& name, const NewObject& wan
     r.numobs_hint = wanted.numobs;
     r.numchr_hint = wanted.numchr;
     r.growth_hint = wanted.growth;
-    return as_change(db, [&] { return db.store->insert_object(r); });
+    // One row inserted, its checks before it: no savepoint needed.
+    return as_plain_change(db, [&] { return db.store->insert_object(r); });
 }
 
 Status delete_object(Database& db, const std::string& name) {
