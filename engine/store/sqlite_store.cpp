@@ -334,8 +334,7 @@ Status SqliteStore::undo_change(const OpenChange& change, bool* whole) {
         int rc = back.step();
         info_.reset();
         cached_key_.clear();
-        return rc == SQLITE_DONE ? Status::OK()
-                                 : sqlite_error(db_, rc, "undoing a change", HLOCKD);
+        return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "undoing a change", HLOCKD);
     }
     if (!gone && !wrote) {  // a change without savepoint that wrote nothing
         *whole = false;

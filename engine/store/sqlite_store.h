@@ -97,11 +97,11 @@ private:
 
     sqlite3* db_;
     Mode mode_;
-    bool in_transaction_ = false;  // a write transaction is open
-    bool dirty_ = false;           // it holds unposted changes
+    bool in_transaction_ = false;      // a write transaction is open
+    bool dirty_ = false;               // it holds unposted changes
     std::vector<OpenChange> changes_;  // innermost last
-    int format_ = kFormatVersion;  // the file's format version
-    int64_t modified_ms_ = 0;      // time of the last unposted change (0: none)
+    int format_ = kFormatVersion;      // the file's format version
+    int64_t modified_ms_ = 0;          // time of the last unposted change (0: none)
 
     // Cached: the database properties, valid while data_version stays
     // `seen_version_`; the object last found (its id and record) under
