@@ -133,13 +133,25 @@ Status about_database(const Database& db, const Status& s) {
     return Status::Error(s.code(), which + ": " + s.message());
 }
 
-Status as_change(Database& db, const std::function<Status()>& body) {
-    // Starting and ending a change fail for the database as a whole (read
-    // only, locked, disk full): their texts name it.
-    CRQX_RETURN_IF_ERROR(about_database(db, db.store->begin_change()));
+namespace {
+
+// Starting and ending a change fail for the database as a whole (read
+// only, locked, disk full): their texts name it.
+Status run_change(Database& db, Status begun, const std::function<Status()>& body) {
+    CRQX_RETURN_IF_ERROR(about_database(db, begun));
     Status s = body();
     Status end = db.store->end_change(s.ok());
     return s.ok() ? about_database(db, end) : s;
+}
+
+}  // namespace
+
+Status as_change(Database& db, const std::function<Status()>& body) {
+    return run_change(db, db.store->begin_change(), body);
+}
+
+Status as_plain_change(Database& db, const std::function<Status()>& body) {
+    return run_change(db, db.store->begin_plain_change(), body);
 }
 
 Status find_object(Database& db, const std::string& name, ObjectRecord* record) {
@@ -161,7 +173,8 @@ Status create_object(Database& db, const std::string& name, const NewObject& wan
     r.numobs_hint = wanted.numobs;
     r.numchr_hint = wanted.numchr;
     r.growth_hint = wanted.growth;
-    return as_change(db, [&] { return db.store->insert_object(r); });
+    // One row inserted, its checks before it: no savepoint needed.
+    return as_plain_change(db, [&] { return db.store->insert_object(r); });
 }
 
 Status delete_object(Database& db, const std::string& name) {

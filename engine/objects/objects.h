@@ -52,6 +52,10 @@ Status find_object(store::Database& db, const std::string& name, store::ObjectRe
 
 // Runs `body` as one change of `db`'s store.
 Status as_change(store::Database& db, const std::function<Status()>& body);
+// The same for a body whose every own check comes before its first write
+// (Store::begin_plain_change): cheaper, and a storage failure after that
+// write discards every unposted change.
+Status as_plain_change(store::Database& db, const std::function<Status()>& body);
 
 // `s` with the database named in front of its text ("database 3
 // ('/data/prices.crqx'): ..."), for failures of the database as a whole.

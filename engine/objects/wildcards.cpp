@@ -65,7 +65,8 @@ Status start_search(store::Database& db, const std::string& pattern, int only_cl
     CRQX_RETURN_IF_ERROR(db.store->find_objects(
         from, to, [&](const std::string& key) { return wildcard_match(pattern, key); }, &found));
     for (store::ObjectRecord& r : found)
-        if (only_class == 0 || r.object_class == only_class) search->matches.push_back(std::move(r));
+        if (only_class == 0 || r.object_class == only_class)
+            search->matches.push_back(std::move(r));
     return Status::OK();
 }
 

@@ -189,7 +189,9 @@ Status read_span(Database& db, const ValuedObject& object, Span span, T* out) {
 template <typename T>
 Status write_span(Database& db, const ValuedObject& object, Span span, const T* in) {
     const std::string& name = object.record.name;
-    return objects::as_change(db, [&]() -> Status {
+    // Every check (class, damaged edge chunks) comes before the first write:
+    // the change needs no savepoint.
+    return objects::as_plain_change(db, [&]() -> Status {
         store::ObjectRecord r;
         CRQX_RETURN_IF_ERROR(db.store->find_object(name, &r));
         if (r.object_class != HSERIE && r.object_class != HSCALA)

@@ -26,11 +26,11 @@ inline uint64_t load64(const unsigned char* p) {
     std::memcpy(&v, p, 8);
     return v;
 }
-inline uint64_t round(uint64_t acc, uint64_t input) {
+inline uint64_t mix(uint64_t acc, uint64_t input) {
     return rotl(acc + input * kPrime2, 31) * kPrime1;
 }
 inline uint64_t merge(uint64_t acc, uint64_t lane) {
-    return (acc ^ round(0, lane)) * kPrime1 + kPrime4;
+    return (acc ^ mix(0, lane)) * kPrime1 + kPrime4;
 }
 
 }  // namespace checksum_detail
@@ -45,10 +45,10 @@ inline uint64_t chunk_checksum(int64_t number, const void* data, size_t size) {
     if (size >= 32) {
         uint64_t v1 = seed + kPrime1 + kPrime2, v2 = seed + kPrime2, v3 = seed, v4 = seed - kPrime1;
         do {
-            v1 = round(v1, load64(p));
-            v2 = round(v2, load64(p + 8));
-            v3 = round(v3, load64(p + 16));
-            v4 = round(v4, load64(p + 24));
+            v1 = mix(v1, load64(p));
+            v2 = mix(v2, load64(p + 8));
+            v3 = mix(v3, load64(p + 16));
+            v4 = mix(v4, load64(p + 24));
             p += 32;
         } while (end - p >= 32);
         h = rotl(v1, 1) + rotl(v2, 7) + rotl(v3, 12) + rotl(v4, 18);
@@ -57,7 +57,7 @@ inline uint64_t chunk_checksum(int64_t number, const void* data, size_t size) {
         h = seed + kPrime5;
     }
     h += static_cast<uint64_t>(size);
-    for (; end - p >= 8; p += 8) h = rotl(h ^ round(0, load64(p)), 27) * kPrime1 + kPrime4;
+    for (; end - p >= 8; p += 8) h = rotl(h ^ mix(0, load64(p)), 27) * kPrime1 + kPrime4;
     for (; p < end; ++p) h = rotl(h ^ (*p * kPrime5), 11) * kPrime1;
     h ^= h >> 33;
     h *= kPrime2;

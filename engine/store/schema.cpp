@@ -103,8 +103,8 @@ Status upgrade_format(sqlite3* db) {
     if (rc != SQLITE_OK) return sqlite_error(db, rc, "upgrading the file format", HLOCKD);
     {
         Statement read(db, "SELECT object_id, chunk, data FROM value_chunks");
-        Statement write(db,
-                        "INSERT INTO chunks(object_id, chunk, checksum, data) VALUES (?1, ?2, ?3, ?4)");
+        Statement write(
+            db, "INSERT INTO chunks(object_id, chunk, checksum, data) VALUES (?1, ?2, ?3, ?4)");
         while ((rc = read.step()) == SQLITE_ROW) {
             std::string data = std::string(kWholeChunkHeader, 4) + read.column_blob(2);
             int64_t chunk = read.column_int(1);
@@ -120,7 +120,8 @@ Status upgrade_format(sqlite3* db) {
     std::string finish =
         "DROP TABLE value_chunks; PRAGMA user_version = " + std::to_string(kFormatVersion) + ";";
     rc = exec(db, finish.c_str());
-    return rc == SQLITE_OK ? Status::OK() : sqlite_error(db, rc, "upgrading the file format", HLOCKD);
+    return rc == SQLITE_OK ? Status::OK()
+                           : sqlite_error(db, rc, "upgrading the file format", HLOCKD);
 }
 
 Status check_format(sqlite3* db, bool* fresh) {

@@ -136,8 +136,8 @@ Status SqliteStore::write_info(const DatabaseInfo& info) {
 }
 
 Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
-    static const std::string sql = std::string("SELECT ") + kObjectColumns +
-                                   ", id FROM objects WHERE id = " + resolved_id(1);
+    static const std::string sql =
+        std::string("SELECT ") + kObjectColumns + ", id FROM objects WHERE id = " + resolved_id(1);
     std::string key = name_key(name);
     if (in_transaction_ && !cached_key_.empty() && key == cached_key_) {
         *record = cached_record_;
@@ -241,12 +241,12 @@ namespace {
 // SQL function wanted_key(key): the caller's filter of the search under way
 // (its pointer travels as the function's user data, set per search).
 void wanted_key(sqlite3_context* context, int, sqlite3_value** args) {
-    auto* wanted = *static_cast<const std::function<bool(const std::string&)>**>(
-        sqlite3_user_data(context));
+    auto* wanted =
+        *static_cast<const std::function<bool(const std::string&)>**>(sqlite3_user_data(context));
     const unsigned char* text = sqlite3_value_text(args[0]);
     int n = sqlite3_value_bytes(args[0]);
-    std::string key = text == nullptr ? std::string()
-                                      : std::string(reinterpret_cast<const char*>(text), n);
+    std::string key =
+        text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text), n);
     sqlite3_result_int(context, wanted != nullptr && (*wanted)(key) ? 1 : 0);
 }
 

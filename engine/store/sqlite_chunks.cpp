@@ -105,8 +105,7 @@ Status SqliteStore::check_file() {
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
         int64_t number = st.column_int(1);
-        if (st.column_is_null(0))
-            return damaged("(no object)", number, "belongs to no object");
+        if (st.column_is_null(0)) return damaged("(no object)", number, "belongs to no object");
         if (!intact(st, number, 3, st.column_blob(2)))
             return damaged(st.column_text(0), number, "fails its checksum");
     }

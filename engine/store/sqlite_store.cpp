@@ -279,52 +279,78 @@ void SqliteStore::refresh_if_changed() {
     forget_cached();
 }
 
+Status SqliteStore::prepare_change() {
+    if (!writable()) return Status::Error(HREADO, "the database is open read-only");
+    if (!in_transaction_) CRQX_RETURN_IF_ERROR(begin_write(HLOCKD));
+    if (format_ >= kFormatVersion) return Status::OK();
+    // The first change of a file of an older format upgrades it, in the
+    // same transaction: posted with it or undone with it.
+    Status s = upgrade_format(db_);
+    if (!s.ok()) {
+        finish("ROLLBACK", "upgrading the file format");
+        if (holds_lock_for_session()) hold_write_lock();
+        return s;
+    }
+    format_ = kFormatVersion;
+    return Status::OK();
+}
+
 // A change that is the first of its transaction needs no savepoint: undoing
 // the transaction undoes it alone. Later ones, and changes made within
 // another, each open one (statements prepared once).
 Status SqliteStore::begin_change() {
-    if (!writable()) return Status::Error(HREADO, "the database is open read-only");
-    if (!in_transaction_) CRQX_RETURN_IF_ERROR(begin_write(HLOCKD));
-    if (format_ < kFormatVersion) {
-        // The first change of a file of an older format upgrades it, in
-        // the same transaction: posted with it or undone with it.
-        Status s = upgrade_format(db_);
-        if (!s.ok()) {
-            finish("ROLLBACK", "upgrading the file format");
-            if (holds_lock_for_session()) hold_write_lock();
-            return s;
-        }
-        format_ = kFormatVersion;
-    }
+    CRQX_RETURN_IF_ERROR(prepare_change());
+    int64_t writes = sqlite3_total_changes64(db_);
     if (!dirty_ && changes_.empty()) {
-        changes_.push_back(false);
+        changes_.push_back({false, writes});
         return Status::OK();
     }
     Statement savepoint(db_, "SAVEPOINT change");
     int rc = savepoint.step();
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "starting a change", HLOCKD);
-    changes_.push_back(true);
+    changes_.push_back({true, writes});
     return Status::OK();
 }
 
-Status SqliteStore::undo_change(bool savepoint) {
-    if (!savepoint) {
-        Status s = finish("ROLLBACK", "undoing a change");
-        if (holds_lock_for_session()) hold_write_lock();
-        return s;
+// No savepoint (its journal copies every page the change touches): a
+// failure before the first write leaves nothing to undo, and one after it
+// can only be the storage's, which gives up the transaction.
+Status SqliteStore::begin_plain_change() {
+    if (!changes_.empty()) return begin_change();
+    CRQX_RETURN_IF_ERROR(prepare_change());
+    changes_.push_back({false, sqlite3_total_changes64(db_)});
+    return Status::OK();
+}
+
+// Undoes the change: back to its savepoint, or the whole transaction when it
+// has none and wrote something, or when SQLite already gave the transaction
+// up (it does on some storage failures). *whole tells which.
+Status SqliteStore::undo_change(const OpenChange& change, bool* whole) {
+    bool gone = sqlite3_get_autocommit(db_) != 0;
+    bool wrote = sqlite3_total_changes64(db_) != change.writes_before;
+    *whole = gone || !change.savepoint;
+    if (!*whole) {
+        Statement back(db_, "ROLLBACK TO change");
+        int rc = back.step();
+        info_.reset();
+        cached_key_.clear();
+        return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "undoing a change", HLOCKD);
     }
-    Statement back(db_, "ROLLBACK TO change");
-    int rc = back.step();
-    info_.reset();
-    cached_key_.clear();
-    return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "undoing a change", HLOCKD);
+    if (!gone && !wrote) {  // a change without savepoint that wrote nothing
+        *whole = false;
+        return Status::OK();
+    }
+    Status s = finish("ROLLBACK", "undoing a change");
+    if (holds_lock_for_session()) hold_write_lock();
+    return gone ? Status::OK() : s;
 }
 
 Status SqliteStore::end_change(bool keep) {
-    bool savepoint = !changes_.empty() && changes_.back();
+    OpenChange change = changes_.empty() ? OpenChange{false, 0} : changes_.back();
     if (!changes_.empty()) changes_.pop_back();
-    Status s = keep ? Status::OK() : undo_change(savepoint);
-    if (savepoint) {
+    bool whole = false;
+    Status s = keep ? Status::OK() : undo_change(change, &whole);
+    if (change.savepoint && !whole) {
         Statement release(db_, "RELEASE change");
         int rc = release.step();
         if (s.ok() && rc != SQLITE_DONE) s = sqlite_error(db_, rc, "ending a change", HLOCKD);
@@ -333,7 +359,8 @@ Status SqliteStore::end_change(bool keep) {
         dirty_ = true;
         modified_ms_ = now_ms();
     }
-    if (!changes_.empty()) return s;  // the enclosing change decides the rest
+    if (!changes_.empty() && !whole) return s;  // the enclosing change decides the rest
+    changes_.clear();
     if (mode_ == Mode::Direct) return dirty_ ? post() : finish("ROLLBACK", "ending a change");
     // A shared store gives the lock back when it turns out to hold nothing.
     if (!dirty_ && !holds_lock_for_session()) return finish("ROLLBACK", "ending a change");

@@ -30,6 +30,7 @@ public:
 
     Mode mode() const override { return mode_; }
     Status begin_change() override;
+    Status begin_plain_change() override;
     Status end_change(bool keep) override;
     Status post() override;
     Status restore() override;
@@ -66,12 +67,18 @@ public:
     Status hold_write_lock();
 
 private:
+    // A change under way.
+    struct OpenChange {
+        bool savepoint;         // it started one
+        int64_t writes_before;  // sqlite3_total_changes64 when it began
+    };
+
     bool holds_lock_for_session() const { return mode_ == Mode::Update || mode_ == Mode::Write; }
     Status begin_write(int busy_code);
     Status finish(const char* sql, const char* what);
-    // Undoes the open change: back to its savepoint, or the whole
-    // transaction when the change is the first of it.
-    Status undo_change(bool savepoint);
+    Status undo_change(const OpenChange& change, bool* whole);
+    // Opens the write transaction and upgrades an older file.
+    Status prepare_change();
     // Stores the time of the last change (kept in memory until the post).
     Status write_modified();
     // Forgets what is cached of the file when another process may have
@@ -90,12 +97,11 @@ private:
 
     sqlite3* db_;
     Mode mode_;
-    bool in_transaction_ = false;  // a write transaction is open
-    bool dirty_ = false;           // it holds unposted changes
-    // Per open change, innermost last: whether it started a savepoint.
-    std::vector<bool> changes_;
-    int format_ = kFormatVersion;  // the file's format version
-    int64_t modified_ms_ = 0;      // time of the last unposted change (0: none)
+    bool in_transaction_ = false;      // a write transaction is open
+    bool dirty_ = false;               // it holds unposted changes
+    std::vector<OpenChange> changes_;  // innermost last
+    int format_ = kFormatVersion;      // the file's format version
+    int64_t modified_ms_ = 0;          // time of the last unposted change (0: none)
 
     // Cached: the database properties, valid while data_version stays
     // `seen_version_`; the object last found (its id and record) under

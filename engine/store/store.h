@@ -112,6 +112,11 @@ public:
     // end_change(true) keeps the operation, end_change(false) undoes it.
     virtual Status begin_change() = 0;
     virtual Status end_change(bool keep) = 0;
+    // Like begin_change, for an operation that fails after its first write
+    // only when the storage itself fails (an I/O error, a full disk; its own
+    // checks all come before): a store may spare the savepoint, and then
+    // such a failure discards every unposted change, not this one alone.
+    virtual Status begin_plain_change() { return begin_change(); }
 
     virtual Status post() = 0;     // unposted changes become durable
     virtual Status restore() = 0;  // back to the last post

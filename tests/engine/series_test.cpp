@@ -51,8 +51,8 @@ void expect_fixed_round_trip(T first) {
     EXPECT_EQ(324, held.count);
     // Damaged chunks are refused: cut short, or a run beyond the chunk.
     EXPECT_FALSE(decode_slots(blob.substr(1), &back, &held));
-    EXPECT_FALSE(decode_slots(chunk_header({1000, 100}) + std::string(100 * sizeof(T), 'x'),
-                              &back, &held));
+    EXPECT_FALSE(
+        decode_slots(chunk_header({1000, 100}) + std::string(100 * sizeof(T), 'x'), &back, &held));
     EXPECT_FALSE(decode_slots(chunk_header({0, 0}), &back, &held));
 }
 

@@ -151,6 +151,28 @@ TEST_F(StoreTest, EachChangeIsUndoneAloneFirstLaterOrNested) {
     }
 }
 
+// A plain change has no savepoint: failing before it wrote anything keeps
+// every unposted change; failing after a write (only the storage can make
+// it, by contract) gives up the whole transaction, and the store goes on.
+TEST_F(StoreTest, PlainChangeKeepsOrGivesUpTheWholeTransaction) {
+    auto s = open(Mode::Create);
+    ASSERT_EQ(HSUCC, insert(*s, "unposted"));
+    ASSERT_TRUE(s->begin_plain_change().ok());
+    EXPECT_EQ(HOEXI, s->insert_object(record("UNPOSTED")).code());  // refused, nothing written
+    ASSERT_TRUE(s->end_change(false).ok());
+    EXPECT_TRUE(has(*s, "unposted"));
+    EXPECT_TRUE(s->has_unposted());
+    ASSERT_TRUE(s->begin_plain_change().ok());
+    ASSERT_TRUE(s->insert_object(record("written")).ok());
+    s->end_change(false);  // as after a failing write
+    EXPECT_FALSE(has(*s, "written"));
+    EXPECT_FALSE(has(*s, "unposted"));
+    EXPECT_FALSE(s->has_unposted());
+    ASSERT_EQ(HSUCC, insert(*s, "again"));
+    ASSERT_TRUE(s->post().ok());
+    EXPECT_TRUE(has(*open(Mode::Read), "again"));
+}
+
 TEST_F(StoreTest, DirectModePostsEachChange) {
     open(Mode::Create)->close(true);
     auto writer = open(Mode::Direct);
