@@ -226,3 +226,45 @@ def test_post_on_close_is_checked(session, srv, error_text):
     finally:
         p.qzvspos([0], p.HNO)
     assert get_x(p, srv.other) == 1, "the refused work is discarded with the database"
+
+
+# Every kind of change to the listed database, as the module calls it.
+CHANGES = {
+    "write": lambda p, key: set_x(p, key, 3),
+    "create": lambda p, key: new_scalar(p, key, "NEW"),
+    "delete": lambda p, key: call(p.qzvdlob, key, ["X"]),
+    "rename": lambda p, key: call(p.qzvrnob, key, ["X"], ["Z"]),
+    "copy": lambda p, key: call(p.qzvcpob, key, key, ["X"], ["Z"]),
+    "attribute": lambda p, key: p.zavo_set_precision_attribute(key, ["X"], ["A"], 1.5),
+    "description": lambda p, key: call(p.qzvddes, key, ["about"]),
+    "formula": lambda p, key: p.zavo_create_formula(key, ["F"], ["X + 1"]),
+}
+
+
+@pytest.mark.parametrize("change", sorted(CHANGES))
+def test_every_change_is_checked_and_a_refused_one_leaves_no_trace(session, srv, change):
+    p = session
+    assert set_x(p, srv.key, 50) == p.HSUCC
+    assert srv.assertion("X < 10", perspective=BEFORE, grouping=CHANGE) == p.HSUCC
+    assert CHANGES[change](p, srv.key) == p.HABORT
+    assert get_x(p, srv.key) == 50
+    for name in ("NEW", "Z", "F"):
+        assert get_x(p, srv.key, name) is None
+    assert call(p.qzvddes, srv.key, ["after"]) == p.HABORT
+    # Without the assertion the same change is made.
+    assert srv.assertion("", kind=REMOVE_ALL) == p.HSUCC
+    assert CHANGES[change](p, srv.key) == p.HSUCC
+
+
+def test_an_assertion_checks_only_its_own_database(session, srv):
+    p = session
+    second = open_on(p, srv.conn, "asrt_" + os.urandom(5).hex(), p.HCMODE)
+    assert new_scalar(p, second, "X") == p.HSUCC
+    assert srv.assertion("X < 10", grouping=CHANGE) == p.HSUCC
+    assert set_x(p, second, 50) == p.HSUCC
+    assert set_x(p, srv.key, 50) == p.HABORT
+    # The same text on the second database reads the second database's X.
+    assert srv.assertion("X < 100", grouping=COMMIT, dbkey=second) == p.HSUCC
+    assert call(p.qzvcmmt, srv.conn) == p.HSUCC
+    assert set_x(p, second, 500) == p.HSUCC
+    assert call(p.qzvcmmt, srv.conn) == p.HABORT
