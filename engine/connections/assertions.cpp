@@ -1,6 +1,7 @@
 #include "connections/assertions.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "core/codes.h"
@@ -74,8 +75,15 @@ Status check_one(int connection, const Assertion& a, const store::Database& db, 
     return Status::OK();
 }
 
-bool same(const Assertion& a, int database, const std::string& text) {
-    return a.database == database && a.text == text;
+// Drops the assertions that `gone` picks; how many there were.
+size_t drop(std::vector<Assertion>* list, const std::function<bool(const Assertion&)>& gone) {
+    size_t before = list->size();
+    list->erase(std::remove_if(list->begin(), list->end(), gone), list->end());
+    return before - list->size();
+}
+
+std::function<bool(const Assertion&)> with_text(int database, const std::string& text) {
+    return [=](const Assertion& a) { return a.database == database && a.text == text; };
 }
 
 }  // namespace
@@ -85,41 +93,29 @@ Status Assertions::add(const Assertion& assertion) {
     Status s = language::parse(assertion.text, &tree);
     if (!s.ok())
         return Status::Error(HBASRT, "assertion " + quoted(assertion.text) + ": " + s.message());
-    remove_all_of(assertion.database, assertion.text);
+    drop(&list_, with_text(assertion.database, assertion.text));
     list_.push_back(assertion);
     return Status::OK();
 }
 
-void Assertions::remove_all_of(int database, const std::string& text) {
-    list_.erase(std::remove_if(list_.begin(), list_.end(),
-                               [&](const Assertion& a) { return same(a, database, text); }),
-                list_.end());
-}
-
 Status Assertions::remove(int database, const std::string& text) {
-    size_t before = list_.size();
-    remove_all_of(database, text);
-    if (list_.size() == before)
+    if (drop(&list_, with_text(database, text)) == 0)
         return Status::Error(HBASRT, "database " + std::to_string(database) + " has no assertion " +
                                          quoted(text) + " on this connection");
     return Status::OK();
 }
 
 void Assertions::remove_all(int database) {
-    list_.erase(std::remove_if(list_.begin(), list_.end(),
-                               [&](const Assertion& a) { return a.database == database; }),
-                list_.end());
+    drop(&list_, [&](const Assertion& a) { return a.database == database; });
 }
 
 Status Assertions::check(CheckPoint point, const store::Store* changing) {
     // A database closed since its assertions were added can no longer be
     // checked, nor named to remove them: they end with it.
-    list_.erase(std::remove_if(list_.begin(), list_.end(),
-                               [](const Assertion& a) {
-                                   store::Database* db = nullptr;
-                                   return !store::find_database(a.database, &db).ok();
-                               }),
-                list_.end());
+    drop(&list_, [](const Assertion& a) {
+        store::Database* db = nullptr;
+        return !store::find_database(a.database, &db).ok();
+    });
     // A copy: evaluating reads through the catalog, which must not see the
     // list change under it.
     const std::vector<Assertion> list = list_;

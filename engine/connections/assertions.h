@@ -59,8 +59,6 @@ public:
     Status check(store::CheckPoint point, const store::Store* changing);
 
 private:
-    void remove_all_of(int database, const std::string& text);
-
     int connection_;
     std::vector<Assertion> list_;
 };
