@@ -86,15 +86,19 @@ Status connection_of(int dbkey, int* connkey) {
     return Status::OK();
 }
 
-Status assertion(int connkey, const char* text, const int* dblist) {
+Status assertion(int connkey, int assert_type, const char* text, int perspective, int grouping,
+                 const int* dblist) {
     CRQX_RETURN_IF_ERROR(api::not_null(text, "assertion"));
     CRQX_RETURN_IF_ERROR(api::not_null(dblist, "dblist"));
     connections::Connection* connection = nullptr;
     CRQX_RETURN_IF_ERROR(connections::find_connection(connkey, &connection));
-    if (connection->server)
-        return Status::Error(HNSUPP, "assertions are not kept on a PostgreSQL connection yet");
-    return Status::Error(HNSUPP,
-                         "assertions are kept by a database server; the local service has none");
+    if (!connection->assertions)
+        return Status::Error(
+            HNSUPP, "connection " + std::to_string(connkey) +
+                        " is to the local service, which keeps no assertions (a database server "
+                        "keeps them)");
+    return connections::apply_assertion(*connection->assertions, connkey, assert_type, text,
+                                        perspective, grouping, *dblist);
 }
 
 }  // namespace
@@ -128,8 +132,10 @@ void qzvgcid(int* status, int dbkey, int* connkey) {
 
 void qzvasrt(int* status, int connkey, int assert_type, char* assertion_text, int perspective,
              int grouping, int* dblist) {
-    (void)assert_type, (void)perspective, (void)grouping;
-    set_status(status, run("qzvasrt", [&] { return assertion(connkey, assertion_text, dblist); }));
+    set_status(status, run("qzvasrt", [&] {
+                   return assertion(connkey, assert_type, assertion_text, perspective, grouping,
+                                    dblist);
+               }));
 }
 
 void qzvopdc(int* status, int* dbkey, char* dbname, int mode, int connkey) {

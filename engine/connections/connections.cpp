@@ -127,6 +127,13 @@ Status open_connection(const std::string& service, const std::string& hostname,
                                          "'localhost' (use the service 'PG' for a server)");
     }
     c.key = ++connections().last_key;
+    if (c.server) {
+        c.assertions = std::make_shared<Assertions>(c.key);
+        c.server->set_check(
+            [assertions = c.assertions](store::CheckPoint point, const store::Store* changing) {
+                return assertions->check(point, changing);
+            });
+    }
     *key = c.key;
     connections().open.emplace(c.key, std::move(c));
     register_closer();

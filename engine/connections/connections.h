@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "connections/assertions.h"
 #include "core/status.h"
 
 namespace crqx {
@@ -26,6 +27,9 @@ struct Connection {
     // Named by "LOCAL:<path>" or "PG:<database>" ("" when none).
     std::string default_database;
     std::shared_ptr<store::PgLink> server;  // null for the local service
+    // A server connection's assertions, which its link checks (null for
+    // the local service, which keeps none).
+    std::shared_ptr<Assertions> assertions;
 };
 
 // What a service name asks for: the local service or the PostgreSQL one,

@@ -197,9 +197,22 @@ Status PgLink::begin() {
     return Status::OK();
 }
 
+Status PgLink::check(CheckPoint point, const Store* changing) {
+    if (!check_ || checking_) return Status::OK();
+    // Reset however the check ends (an exception included): a flag left
+    // set would turn every later check off.
+    struct Checking {
+        bool& flag;
+        explicit Checking(bool& f) : flag(f) { flag = true; }
+        ~Checking() { flag = false; }
+    } checking(checking_);
+    return check_(point, changing);
+}
+
 Status PgLink::commit() {
     if (lost_) return lost();
     if (!in_transaction_) return Status::OK();
+    if (has_changes()) CRQX_RETURN_IF_ERROR(check(CheckPoint::Commit, nullptr));
     Status s;
     for (const auto& [database, when_ms] : changed_) {
         s = run("UPDATE crqx.databases SET modified_ms = $2 WHERE id = $1",

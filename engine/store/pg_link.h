@@ -11,6 +11,7 @@
 #include <libpq-fe.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -22,6 +23,15 @@
 
 namespace crqx {
 namespace store {
+
+// Where in a transaction the link's owner may check conditions of its own:
+// before and after one change (under the change's savepoint), and just
+// before COMMIT. The connections room hangs its assertions here; the store
+// only calls the hook and knows nothing of what it checks.
+enum class CheckPoint { BeforeChange, AfterChange, Commit };
+// `changing`: the store being changed (null at Commit). A failure refuses
+// the change or the commit with that status.
+using TransactionCheck = std::function<Status(CheckPoint point, const Store* changing)>;
 
 // The version of the table layout on the server (pg_schema.cpp).
 constexpr int kServerFormatVersion = 1;
@@ -98,7 +108,9 @@ public:
     Status run_script(const std::string& sql);
 
     // The client's transaction: opened by the first change, ended by
-    // commit or rollback (nothing to do when none is open).
+    // commit or rollback (nothing to do when none is open). A commit of
+    // changes runs the check at CheckPoint::Commit first: when it fails,
+    // nothing is committed and the transaction stays open.
     Status begin();
     Status commit();
     Status rollback();
@@ -119,6 +131,11 @@ public:
     Status lock(int64_t database, bool for_session, int timeout_ms, int busy_code);
     Status unlock_session(int64_t database);
 
+    // The owner's check (none by default) and running it. The check runs
+    // only outside another check: what it reads never checks again.
+    void set_check(TransactionCheck check) { check_ = std::move(check); }
+    Status check(CheckPoint point, const Store* changing);
+
     // Names the server and database this link reaches, and the link itself
     // (for identities: one link must not hold a database twice).
     std::string where() const;
@@ -135,6 +152,8 @@ private:
     bool lost_ = false;       // the server went away: nothing more is sent
     std::string last_state_;  // SQLSTATE of the last failed statement
     std::map<int64_t, int64_t> changed_;
+    TransactionCheck check_;
+    bool checking_ = false;
 };
 
 // The Status for a libpq connection that failed to open (pg_connect.cpp):

@@ -134,13 +134,24 @@ Status PgStore::begin_change() {
                    ? Status::OK()
                    : link_->lock(id_, false, busy_timeout_ms_, HLOCKD);
     if (s.ok()) s = link_->run("SAVEPOINT crqx_change");
-    if (!s.ok() && !link_->has_changes()) link_->rollback();
-    return s;
+    if (!s.ok()) {
+        if (!link_->has_changes()) link_->rollback();
+        return s;
+    }
+    // A precondition refuses the change before it starts.
+    Status checked = link_->check(CheckPoint::BeforeChange, this);
+    if (!checked.ok()) end_change(false);
+    return checked;
 }
 
 Status PgStore::end_change(bool keep) {
+    // A postcondition sees the change made, and undoes this one change
+    // when it does not hold.
+    Status checked = keep ? link_->check(CheckPoint::AfterChange, this) : Status::OK();
+    if (!checked.ok()) keep = false;
     if (!keep) link_->run("ROLLBACK TO SAVEPOINT crqx_change");
     Status s = link_->run("RELEASE SAVEPOINT crqx_change");
+    if (!checked.ok() && s.ok()) s = checked;
     if (keep && s.ok()) link_->mark_changed(id_, now_ms());
     if (mode_ == Mode::Direct && link_->changed(id_)) return s.ok() ? link_->commit() : s;
     // A transaction that turns out to hold nothing gives its locks back.
@@ -164,8 +175,13 @@ Status PgStore::pack() {
 Status PgStore::close(bool post_first) {
     if (closed_) return Status::OK();
     closed_ = true;
-    Status s =
-        post_first ? link_->commit() : (link_->changed(id_) ? link_->rollback() : Status::OK());
+    Status s = post_first ? link_->commit() : Status::OK();
+    // What is not committed (not asked to, or refused) is discarded, as a
+    // key that is gone can no longer commit or abort it.
+    if (link_->changed(id_)) {
+        Status discarded = link_->rollback();
+        if (s.ok()) s = discarded;
+    }
     if (holds_session_lock_) link_->unlock_session(id_);
     return s;
 }

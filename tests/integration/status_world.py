@@ -3,11 +3,13 @@ every object class and value kind, a read-only one, one whose write lock
 another process holds, and the files and connections the open functions
 need (missing, foreign, newer, a folder). Values named "$name" in
 status_cases.py are this world's attributes."""
+import os
 import shutil
 import sqlite3
 from functools import cached_property
 
 import pyrqx as p
+import pytest
 
 from helpers import spawn
 
@@ -22,6 +24,12 @@ p.qzvopdb(s, k, [sys.argv[1]], p.HUMODE)
 print("ready", s[0], flush=True)
 sys.stdin.readline()
 """
+
+
+def _call(fn, *args):
+    status = [None]
+    fn(status, *args)
+    return status[0]
 
 
 def check(status, what):
@@ -181,6 +189,33 @@ class World:
     @cached_property
     def conn_main(self):
         return self._connection("LOCAL:" + self.path)
+
+    # A server connection and a database on it, for the cases only a server
+    # can make; without a PostgreSQL server (CRQX_PG_TEST_HOST) they skip.
+    @cached_property
+    def srv_conn(self):
+        host = os.environ.get("CRQX_PG_TEST_HOST", "")
+        if not host:
+            pytest.skip("no PostgreSQL server: set CRQX_PG_TEST_HOST")
+        s, key = [0], [0]
+        p.qzvopcn(s, key, ["PG"], [host], [""], [""])
+        check(s[0], "connect to the server")
+        return key[0]
+
+    @cached_property
+    def srv_key(self):
+        s, key = [0], [0]
+        p.qzvopdc(s, key, ["status_" + os.urandom(6).hex()], p.HCMODE, self.srv_conn)
+        check(s[0], "create a database on the server")
+        return key[0]
+
+    srv_dblist = property(lambda self: [self.srv_key])
+
+    def refused_commit(self):
+        """An unheld commit assertion and a change for the commit to refuse."""
+        check(_call(p.qzvasrt, self.srv_conn, 1, ["0 > 1"], 1, 1, [self.srv_key]),
+              "add an assertion")
+        check(_call(p.qzvddes, self.srv_key, ["changed"]), "change the server database")
 
     local_other = property(lambda self: "LOCAL:" + self.other_path)
     local_missing = property(lambda self: "LOCAL:" + self.missing_path)

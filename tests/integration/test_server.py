@@ -334,11 +334,6 @@ def test_remexec_on_server_databases_joins_the_transaction(session, server, pair
     assert values(p, seen[1], "T") == [6.0] * 10
 
 
-def test_assertions_are_not_kept_on_a_server_connection(session, server, error_text):
-    p = session
-    assert call(p.qzvasrt, server(), 0, ["S > 0"], p.HSERVR, p.HWRITE, [0]) == p.HNSUPP
-    assert "PostgreSQL" in error_text()
-
 
 def test_overwrite_waits_for_the_holder_then_gives_hfuse(session, server, pair):
     p = session
