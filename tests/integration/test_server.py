@@ -334,7 +334,6 @@ def test_remexec_on_server_databases_joins_the_transaction(session, server, pair
     assert values(p, seen[1], "T") == [6.0] * 10
 
 
-
 def test_overwrite_waits_for_the_holder_then_gives_hfuse(session, server, pair):
     p = session
     assert call(p.qzvsopt, ["BUSY_TIMEOUT"], ["200"]) == p.HSUCC
