@@ -111,7 +111,11 @@ RECIPES = {
     "zavo_get_db_dates": Recipe(dict(dbkey="$key", cdate=OUT, mdate=OUT)),
     # Connections
     "qzvopcn": Recipe(dict(connkey=OUT, service=[""], hostname=[""], username=[""], password=[""]),
-                    HBSRVR=dict(service=["ELSEWHERE"]), HNETCN=dict(hostname=["far.example"])),
+                    HBSRVR=dict(service=["ELSEWHERE"]), HNETCN=dict(hostname=["far.example"]),
+                    HBUSER=dict(service=["PG"], hostname=["$srv_tcp"], username=["$srv_user"],
+                                password=["not-the-password"]),
+                    HRNEXI=dict(service=["PG"], hostname=["$srv_tcp_nodb"],
+                                username=["$srv_user"], password=["$srv_password"])),
     "qzvclcn": Recipe(dict(connkey="$conn"), HBCONN=dict(connkey=77777)),
     "qzvcmmt": Recipe(dict(connkey="$conn"), HBCONN=dict(connkey=77777),
                     HABORT=(dict(connkey="$srv_conn"), lambda w: w.refused_commit())),

@@ -211,6 +211,19 @@ class World:
 
     srv_dblist = property(lambda self: [self.srv_key])
 
+    def _server_setting(self, name):
+        value = os.environ.get(name, "")
+        if not value:
+            pytest.skip("no PostgreSQL server: set CRQX_PG_TEST_HOST and the rest of its env")
+        return value
+
+    # The server over TCP, where it asks for the password; and a PostgreSQL
+    # database of that server that does not exist.
+    srv_tcp = property(lambda self: self._server_setting("CRQX_PG_TEST_TCP"))
+    srv_user = property(lambda self: self._server_setting("CRQX_PG_TEST_USER"))
+    srv_password = property(lambda self: self._server_setting("CRQX_PG_TEST_PASSWORD"))
+    srv_tcp_nodb = property(lambda self: self.srv_tcp.rsplit("/", 1)[0] + "/no_such_database")
+
     def refused_commit(self):
         """An unheld commit assertion and a change for the commit to refuse."""
         check(_call(p.qzvasrt, self.srv_conn, 1, ["0 > 1"], 1, 1, [self.srv_key]),
