@@ -116,9 +116,10 @@ Overlap overlap(int64_t chunk, Span span) {
 
 Status check_range_bounds(const calendar::Frequency& f, const int* range, Span* span) {
     int64_t first = range[1], last = range[2];
-    if (!calendar::in_span(f, first))
+    const calendar::IndexSpan valid = calendar::valid_span(f);  // computed once for both ends
+    if (first < valid.first || first > valid.last)
         return Status::Error(HBSRNG, "the range starts at no date of its frequency");
-    if (!calendar::in_span(f, last))
+    if (last < valid.first || last > valid.last)
         return Status::Error(HBERNG, "the range ends at no date of its frequency");
     if (last < first) return Status::Error(HBRNG, "the range ends before it starts");
     if (last - first + 1 > INT32_MAX)
