@@ -19,6 +19,7 @@ namespace {
 // A classic range read: the value array and table hold the object's C type.
 Status classic_read(int dbkey, const char* objnam, int* range, void* valary, int tmiss,
                     void* mistt) {
+    api::ReadCall reading(dbkey);
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_target(dbkey, objnam, range, &t));
     return api::with_value_type(t, [&](auto zero) {
@@ -43,6 +44,7 @@ Status classic_write(int dbkey, const char* objnam, int* range, const void* vala
 
 template <typename T>
 Status typed_read(int dbkey, const char* objnam, int* range, api::ValueClass want, T* valary) {
+    api::ReadCall reading(dbkey);
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_target(dbkey, objnam, range, &t));
     CRQX_RETURN_IF_ERROR(api::require_class(t, want));
@@ -111,6 +113,7 @@ Status read_from(int dbkey, const char* objnam, int wntobs, const int* syear, co
     CRQX_RETURN_IF_ERROR(api::not_null(syear, "syear"));
     CRQX_RETURN_IF_ERROR(api::not_null(sprd, "sprd"));
     CRQX_RETURN_IF_ERROR(api::not_null(gotobs, "gotobs"));
+    api::ReadCall reading(dbkey);
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_object_of(dbkey, objnam, &t));
     const store::ObjectRecord& r = t.object.record;

@@ -3,6 +3,7 @@
 // way in (translation, typed writes, date checks).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -21,6 +22,21 @@ struct SeriesTarget {
     series::ValuedObject object;
     series::Span span;
     bool formula = false;  // values computed from the formula's text
+};
+
+// A read scope (store::ReadScope) on the database `dbkey` names, for the
+// length of a call that only reads: its lookups and reads share one
+// snapshot and one taking of the locks. A bad key opens none (the call
+// reports it in its turn).
+class ReadCall {
+public:
+    explicit ReadCall(int dbkey) {
+        store::Database* db = nullptr;
+        if (database(dbkey, &db).ok()) scope_.emplace(*db->store);
+    }
+
+private:
+    std::optional<store::ReadScope> scope_;
 };
 
 // The target's span of values, stored or computed.

@@ -28,16 +28,19 @@ struct Codec {
         return read_header(blob, &held) &&
                blob.size() == kChunkHeaderBytes + static_cast<size_t>(held.count) * sizeof(T);
     }
-    // Slots from..from+n-1 of a valid chunk into out, where the chunk holds
-    // them (out keeps its ND elsewhere).
-    static void extract(const std::string& blob, int64_t from, int64_t n, T* out) {
+    // Slots from..from+n-1 of a valid chunk into out[0..n-1]: ND where the
+    // chunk holds none.
+    static void extract(const std::string& blob, int64_t from, int64_t n, T* out, T nd) {
         Held held;
         read_header(blob, &held);
-        int64_t lo = std::max(from, held.first), hi = std::min(from + n, held.end());
-        if (lo >= hi) return;
-        std::memcpy(out + (lo - from),
-                    blob.data() + kChunkHeaderBytes + (lo - held.first) * sizeof(T),
-                    static_cast<size_t>(hi - lo) * sizeof(T));
+        int64_t lo = std::min(std::max(from, held.first), from + n);
+        int64_t hi = std::max(lo, std::min(from + n, held.end()));
+        std::fill(out, out + (lo - from), nd);
+        if (hi > lo)
+            std::memcpy(out + (lo - from),
+                        blob.data() + kChunkHeaderBytes + (lo - held.first) * sizeof(T),
+                        static_cast<size_t>(hi - lo) * sizeof(T));
+        std::fill(out + (hi - from), out + n, nd);
     }
     static std::string encode_whole(const T* values) {
         std::string out = chunk_header({0, kChunkObservations});
@@ -63,7 +66,8 @@ struct Codec<std::string> {
         Held held;
         return decode_text_slots(blob, &scratch, &held);
     }
-    static void extract(const std::string& blob, int64_t from, int64_t n, std::string* out) {
+    static void extract(const std::string& blob, int64_t from, int64_t n, std::string* out,
+                        const std::string&) {
         TextSlots slots = empty();
         Held held;
         decode_text_slots(blob, &slots, &held);
@@ -113,15 +117,19 @@ Overlap overlap(int64_t chunk, Span span) {
 
 Status check_range_bounds(const calendar::Frequency& f, const int* range, Span* span) {
     int64_t first = range[1], last = range[2];
-    const std::string bounds = " (" + calendar::frequency_label(f.code) + " range " +
-                               std::to_string(first) + ".." + std::to_string(last) + ")";
-    if (!calendar::in_span(f, first))
-        return Status::Error(HBSRNG, "the range starts at no date of its frequency" + bounds);
-    if (!calendar::in_span(f, last))
-        return Status::Error(HBERNG, "the range ends at no date of its frequency" + bounds);
-    if (last < first) return Status::Error(HBRNG, "the range ends before it starts" + bounds);
+    const calendar::IndexSpan valid = calendar::valid_span(f);  // computed once for both ends
+    // The bounds are worded only for a refusal: reads pass here every call.
+    auto refuse = [&](int code, const std::string& what) {
+        return Status::Error(code, what + " (" + calendar::frequency_label(f.code) + " range " +
+                                       std::to_string(first) + ".." + std::to_string(last) + ")");
+    };
+    if (first < valid.first || first > valid.last)
+        return refuse(HBSRNG, "the range starts at no date of its frequency");
+    if (last < valid.first || last > valid.last)
+        return refuse(HBERNG, "the range ends at no date of its frequency");
+    if (last < first) return refuse(HBRNG, "the range ends before it starts");
     if (last - first + 1 > INT32_MAX)
-        return Status::Error(HBNRNG, "the range holds too many observations" + bounds);
+        return refuse(HBNRNG, "the range holds too many observations");
     *span = {first, last};
     return Status::OK();
 }
@@ -177,12 +185,16 @@ Status read_span(Database& db, const ValuedObject& object, Span span, T* out) {
         db.store->read_chunk_span(name, chunk_of(span.first), chunk_of(span.last), &chunks));
     for (const Chunk& c : chunks)
         if (!Codec<T>::valid(c.data)) return damaged(name, c.number);
+    // Each element is written once: chunks in order, ND in the gaps.
     const T nd = nd_value<T>();
-    std::fill(out, out + span.count(), nd);
+    int64_t written = 0;
     for (const Chunk& c : chunks) {
         Overlap o = overlap(c.number, span);
-        Codec<T>::extract(c.data, o.from_slot, o.count, out + o.offset);
+        std::fill(out + written, out + o.offset, nd);
+        Codec<T>::extract(c.data, o.from_slot, o.count, out + o.offset, nd);
+        written = o.offset + o.count;
     }
+    std::fill(out + written, out + span.count(), nd);
     return Status::OK();
 }
 

@@ -252,11 +252,35 @@ SqliteStore::~SqliteStore() {
 }
 
 Status SqliteStore::begin_write(int busy_code) {
+    if (read_open_) end_read_transaction();  // a write lock is taken from no snapshot
     int rc = exec(db_, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return sqlite_error(db_, rc, "taking the write lock", busy_code);
     in_transaction_ = true;
     refresh_if_changed();  // the lock's snapshot may be newer than what is cached
     return Status::OK();
+}
+
+// A read scope outside a write transaction opens a read transaction: its
+// first statement takes SQLite's read locks (and the snapshot) once for the
+// whole call, where each statement on its own would take and release them.
+// It lasts one call only, so the next call sees another process's posts and
+// a writer's checkpoint is never held back for long.
+void SqliteStore::begin_read() {
+    if (read_depth_++ > 0 || in_transaction_) return;
+    Statement begin(db_, "BEGIN");
+    read_open_ = begin.step() == SQLITE_DONE;
+}
+
+void SqliteStore::end_read() {
+    if (read_depth_ > 0) --read_depth_;
+    if (read_depth_ == 0 && read_open_) end_read_transaction();
+}
+
+void SqliteStore::end_read_transaction() {
+    read_open_ = false;
+    cached_key_.clear();  // found in this snapshot only
+    Statement commit(db_, "COMMIT");
+    if (commit.step() != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) exec(db_, "ROLLBACK");
 }
 
 Status SqliteStore::hold_write_lock() {
@@ -434,6 +458,7 @@ Status SqliteStore::pack() {
 
 Status SqliteStore::close(bool post_first) {
     Status s = post_first ? post() : Status::OK();
+    if (read_open_) end_read_transaction();
     finish("ROLLBACK", "closing");
     forget_statements(db_);
     sqlite3_close_v2(db_);

@@ -32,6 +32,8 @@ public:
     Status begin_change() override;
     Status begin_plain_change() override;
     Status end_change(bool keep) override;
+    void begin_read() override;
+    void end_read() override;
     Status post() override;
     Status restore() override;
     bool has_unposted() const override { return dirty_; }
@@ -75,6 +77,10 @@ private:
 
     bool holds_lock_for_session() const { return mode_ == Mode::Update || mode_ == Mode::Write; }
     Status begin_write(int busy_code);
+    // Ends the read transaction a read scope opened (snapshot and locks).
+    void end_read_transaction();
+    // Within one transaction (read or write): what was found stays valid.
+    bool in_snapshot() const { return in_transaction_ || read_open_; }
     Status finish(const char* sql, const char* what);
     Status undo_change(const OpenChange& change, bool* whole);
     // Opens the write transaction and upgrades an older file.
@@ -99,14 +105,17 @@ private:
     Mode mode_;
     bool in_transaction_ = false;      // a write transaction is open
     bool dirty_ = false;               // it holds unposted changes
+    int read_depth_ = 0;               // read scopes open (nested)
+    bool read_open_ = false;           // the outermost one holds a read transaction
     std::vector<OpenChange> changes_;  // innermost last
     int format_ = kFormatVersion;      // the file's format version
     int64_t modified_ms_ = 0;          // time of the last unposted change (0: none)
 
     // Cached: the database properties, valid while data_version stays
     // `seen_version_`; the object last found (its id and record) under
-    // the name key `cached_key_` ("" for none), valid within the write
-    // transaction that found it, so an operation looks its object up once.
+    // the name key `cached_key_` ("" for none), valid within the read or
+    // write transaction that found it, so an operation looks its object up
+    // once.
     std::optional<DatabaseInfo> info_;
     int64_t seen_version_ = -1;
     std::string cached_key_;

@@ -118,6 +118,13 @@ public:
     // such a failure discards every unposted change, not this one alone.
     virtual Status begin_plain_change() { return begin_change(); }
 
+    // Read scope: the lookups and reads of one call between begin_read and
+    // end_read see one state of the database, and a store may take its read
+    // locks once for all of them instead of once per statement. Scopes nest;
+    // a change begun inside one ends the scope's own snapshot first.
+    virtual void begin_read() {}
+    virtual void end_read() {}
+
     virtual Status post() = 0;     // unposted changes become durable
     virtual Status restore() = 0;  // back to the last post
     virtual bool has_unposted() const = 0;
@@ -185,6 +192,18 @@ public:
                               std::vector<std::string>* names) = 0;
     virtual Status write_names(const std::string& object, NameList list,
                                const std::vector<std::string>& names) = 0;
+};
+
+// A read scope for the length of a block (see Store::begin_read).
+class ReadScope {
+public:
+    explicit ReadScope(Store& store) : store_(store) { store_.begin_read(); }
+    ~ReadScope() { store_.end_read(); }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+private:
+    Store& store_;
 };
 
 // What the caller decides for a store it opens (the session's options).

@@ -191,6 +191,58 @@ TEST_F(StoreTest, ReaderSeesOnlyPostedState) {
     EXPECT_EQ(HREADO, insert(*reader, "nope"));
 }
 
+// A read scope holds one snapshot for its calls; the next scope sees what
+// was posted meanwhile, including an object replaced under the same name
+// (nothing found in the earlier snapshot is reused).
+TEST_F(StoreTest, ReadScopeSeesOneSnapshotAndTheNextSeesPosts) {
+    auto writer = open(Mode::Create);
+    auto write_series = [&](const std::string& bytes) {
+        ASSERT_TRUE(writer->begin_change().ok());
+        ASSERT_TRUE(writer->write_chunks("s", {{0, bytes}}).ok());
+        ASSERT_TRUE(writer->end_change(true).ok());
+        ASSERT_TRUE(writer->post().ok());
+    };
+    ASSERT_EQ(HSUCC, insert(*writer, "s"));
+    write_series("old");
+    auto reader = open(Mode::Read);
+    std::vector<store::Chunk> chunks;
+    {
+        store::ReadScope scope(*reader);
+        ASSERT_TRUE(reader->read_chunks("s", &chunks).ok());
+        ASSERT_EQ(HSUCC, insert(*writer, "later"));
+        ASSERT_TRUE(writer->begin_change().ok());
+        ASSERT_TRUE(writer->delete_object("s").ok());
+        ASSERT_TRUE(writer->insert_object(record("s")).ok());
+        ASSERT_TRUE(writer->end_change(true).ok());
+        write_series("new");
+        EXPECT_FALSE(has(*reader, "later")) << "the scope's snapshot moved";
+        EXPECT_TRUE(has(*reader, "s"));  // found last: the object the scope remembers
+    }
+    EXPECT_TRUE(has(*reader, "later"));
+    store::ReadScope next(*reader);
+    chunks.clear();
+    ASSERT_TRUE(reader->read_chunks("s", &chunks).ok());
+    ASSERT_EQ(1u, chunks.size());
+    EXPECT_EQ("new", chunks[0].data) << "read through the replaced object's old id";
+}
+
+// A change begun inside a read scope (shared mode) takes the write lock and
+// stays unposted after the scope ends: the scope does not end its transaction.
+TEST_F(StoreTest, ChangeInsideAReadScopeOutlivesTheScope) {
+    open(Mode::Create)->close(true);
+    auto shared = open(Mode::Shared);
+    {
+        store::ReadScope scope(*shared);
+        EXPECT_FALSE(has(*shared, "made"));
+        ASSERT_EQ(HSUCC, insert(*shared, "made"));
+    }
+    EXPECT_TRUE(shared->has_unposted());
+    auto reader = open(Mode::Read);
+    EXPECT_FALSE(has(*reader, "made"));
+    ASSERT_TRUE(shared->post().ok());
+    EXPECT_TRUE(has(*reader, "made"));
+}
+
 TEST_F(StoreTest, SecondWriterIsRefusedNotBlockedForever) {
     open(Mode::Create)->close(true);
     auto first = open(Mode::Update);
