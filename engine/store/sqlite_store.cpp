@@ -17,6 +17,17 @@ namespace crqx {
 namespace store {
 namespace {
 
+// Rows changed on this connection since it opened: the 64-bit count where
+// the SQLite library has it (3.37 and newer), else the int one, which only
+// wraps after 2**31 changes (a change compares counts for equality only).
+int64_t total_changes(sqlite3* db) {
+#if SQLITE_VERSION_NUMBER >= 3037000
+    return sqlite3_total_changes64(db);
+#else
+    return sqlite3_total_changes(db);
+#endif
+}
+
 // The descriptor is closed at once; where exec exists it must not leak into
 // a child started meanwhile by another thread.
 #ifdef O_CLOEXEC
@@ -324,7 +335,7 @@ Status SqliteStore::prepare_change() {
 // another, each open one (statements prepared once).
 Status SqliteStore::begin_change() {
     CRQX_RETURN_IF_ERROR(prepare_change());
-    int64_t writes = sqlite3_total_changes64(db_);
+    int64_t writes = total_changes(db_);
     if (!dirty_ && changes_.empty()) {
         changes_.push_back({false, writes});
         return Status::OK();
@@ -342,7 +353,7 @@ Status SqliteStore::begin_change() {
 Status SqliteStore::begin_plain_change() {
     if (!changes_.empty()) return begin_change();
     CRQX_RETURN_IF_ERROR(prepare_change());
-    changes_.push_back({false, sqlite3_total_changes64(db_)});
+    changes_.push_back({false, total_changes(db_)});
     return Status::OK();
 }
 
@@ -351,7 +362,7 @@ Status SqliteStore::begin_plain_change() {
 // up (it does on some storage failures). *whole tells which.
 Status SqliteStore::undo_change(const OpenChange& change, bool* whole) {
     bool gone = sqlite3_get_autocommit(db_) != 0;
-    bool wrote = sqlite3_total_changes64(db_) != change.writes_before;
+    bool wrote = total_changes(db_) != change.writes_before;
     *whole = gone || !change.savepoint;
     if (!*whole) {
         Statement back(db_, "ROLLBACK TO change");

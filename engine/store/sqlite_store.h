@@ -72,7 +72,7 @@ private:
     // A change under way.
     struct OpenChange {
         bool savepoint;         // it started one
-        int64_t writes_before;  // sqlite3_total_changes64 when it began
+        int64_t writes_before;  // total_changes() when it began
     };
 
     bool holds_lock_for_session() const { return mode_ == Mode::Update || mode_ == Mode::Write; }
