@@ -24,10 +24,6 @@ std::string quoted(const std::string& text) {
     return "'" + text.substr(0, kQuotedMax) + "...'";
 }
 
-std::string database_named(const store::Database& db) {
-    return "database " + std::to_string(db.key) + " ('" + db.name + "')";
-}
-
 bool applies(const Assertion& a, CheckPoint point) {
     switch (point) {
         case CheckPoint::BeforeChange: return a.at_change && a.before;
@@ -65,7 +61,7 @@ Status holds(const Assertion& a, bool* result) {
 
 Status check_one(int connection, const Assertion& a, const store::Database& db, CheckPoint point) {
     std::string which = "connection " + std::to_string(connection) + ": assertion " +
-                        quoted(a.text) + " on " + database_named(db);
+                        quoted(a.text) + " on " + store::database_label(db);
     bool ok = false;
     Status s = holds(a, &ok);
     if (!s.ok())

@@ -127,10 +127,7 @@ Status check_object_name(Database& db, const std::string& name) {
 
 Status about_database(const Database& db, const Status& s) {
     if (s.ok()) return s;
-    std::string which = db.name.empty()
-                            ? "work database " + std::to_string(db.key)
-                            : "database " + std::to_string(db.key) + " ('" + db.name + "')";
-    return Status::Error(s.code(), which + ": " + s.message());
+    return Status::Error(s.code(), store::database_label(db) + ": " + s.message());
 }
 
 namespace {

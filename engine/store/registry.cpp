@@ -128,5 +128,10 @@ void close_all(bool post_first) {
     while (!registry().open.empty()) close_database(registry().open.begin()->first, post_first);
 }
 
+std::string database_label(const Database& db) {
+    if (db.name.empty()) return "work database " + std::to_string(db.key);
+    return "database " + std::to_string(db.key) + " ('" + db.name + "')";
+}
+
 }  // namespace store
 }  // namespace crqx

@@ -42,6 +42,10 @@ std::vector<int> databases_of_connection(int connection);
 // The keys of every open database, in key order (the order of opening).
 std::vector<int> open_keys();
 
+// How texts name a database: "database 3 ('/data/prices.crqx')", or "work
+// database 4" for one without a name.
+std::string database_label(const Database& db);
+
 // The open database with `key`, or HBKEY.
 Status find_database(int key, Database** database);
 
