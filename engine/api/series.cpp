@@ -19,7 +19,7 @@ namespace {
 // A classic range read: the value array and table hold the object's C type.
 Status classic_read(int dbkey, const char* objnam, int* range, void* valary, int tmiss,
                     void* mistt) {
-    api::ReadCall reading(dbkey);
+    api::ReadCall reading(dbkey, range);
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_target(dbkey, objnam, range, &t));
     return api::with_value_type(t, [&](auto zero) {
@@ -44,7 +44,7 @@ Status classic_write(int dbkey, const char* objnam, int* range, const void* vala
 
 template <typename T>
 Status typed_read(int dbkey, const char* objnam, int* range, api::ValueClass want, T* valary) {
-    api::ReadCall reading(dbkey);
+    api::ReadCall reading(dbkey, range);
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(api::find_target(dbkey, objnam, range, &t));
     CRQX_RETURN_IF_ERROR(api::require_class(t, want));

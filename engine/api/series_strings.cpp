@@ -93,7 +93,7 @@ Status get_one(int dbkey, const char* objnam, int* range, char* strval, int* ism
     CRQX_RETURN_IF_ERROR(api::not_null(ismiss, "ismiss"));
     CRQX_RETURN_IF_ERROR(api::not_null(outlen, "outlen"));
     if (inlen < 0) return Status::Error(HBLEN, "inlen " + std::to_string(inlen) + " is negative");
-    api::ReadCall reading(dbkey);
+    api::ReadCall reading(dbkey, range);
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
     if (t.span.count() != 1) return one_observation(t);
@@ -122,7 +122,7 @@ Status write_one(int dbkey, const char* objnam, int* range, const char* strval, 
 // buffers and their lengths (nothing is written when one fails).
 Status read_for_buffers(int dbkey, const char* objnam, int* range, char** strary, int* inlenary,
                         int* outlenary, std::vector<std::string>* texts) {
-    api::ReadCall reading(dbkey);
+    api::ReadCall reading(dbkey, range);
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
     CRQX_RETURN_IF_ERROR(
@@ -165,7 +165,7 @@ Status write_series(int dbkey, const char* objnam, int* range, char** strary, co
 // Lengths of what the reads deliver: 0 for a missing string in the classic
 // functions, the missing code's text length in the extended ones.
 Status lengths(int dbkey, const char* objnam, int* range, int* lenary, bool classic) {
-    api::ReadCall reading(dbkey);
+    api::ReadCall reading(dbkey, range);
     SeriesTarget t;
     CRQX_RETURN_IF_ERROR(find_strings(dbkey, objnam, range, &t));
     CRQX_RETURN_IF_ERROR(api::not_null(lenary, "lenary"));

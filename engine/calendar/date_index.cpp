@@ -133,7 +133,9 @@ std::optional<int64_t> locate_ms(const Frequency& f, int64_t ms, Relate relate) 
     return locate_day(f, floor_div(ms, kMsPerDay), relate);
 }
 
-IndexSpan valid_span(const Frequency& f) {
+namespace {
+
+IndexSpan compute_valid_span(const Frequency& f) {
     if (f.kind == Kind::Case) return {kFirstUsableIndex, INT32_MAX};
     if (f.kind == Kind::Intraday) {
         const int64_t first = *locate_ms(f, kMinDay * kMsPerDay, Relate::Contains);
@@ -145,6 +147,28 @@ IndexSpan valid_span(const Frequency& f) {
     int64_t last = *locate_day(f, kMaxDay, Relate::Before);
     if (period_last_day(f, last) > kMaxDay) --last;
     return {first, last};
+}
+
+bool same_frequency(const Frequency& a, const Frequency& b) {
+    return a.code == b.code && a.kind == b.kind && a.weekday_mask == b.weekday_mask &&
+           a.length == b.length && a.end_anchor == b.end_anchor && a.unit_ms == b.unit_ms;
+}
+
+}  // namespace
+
+// Every range check asks for it, and it costs two searches of the
+// calendar: the spans of the frequencies last asked for are kept, per
+// thread, in a small table indexed by code.
+IndexSpan valid_span(const Frequency& f) {
+    struct Kept {
+        bool set = false;
+        Frequency frequency;
+        IndexSpan span;
+    };
+    static thread_local Kept kept[64];
+    Kept& k = kept[static_cast<unsigned>(f.code) % 64];
+    if (!k.set || !same_frequency(k.frequency, f)) k = {true, f, compute_valid_span(f)};
+    return k.span;
 }
 
 bool in_span(const Frequency& f, int64_t index) {

@@ -43,6 +43,17 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
     bool current = format_ >= 2;
     std::string key = name_key(name);
     int64_t id = cached_id(key);
+    if (prefetched_ && id != 0 && prefetched_->id == id && prefetched_->span.first == first &&
+        prefetched_->span.last == last) {
+        Prefetched fetched = std::move(*prefetched_);
+        prefetched_.reset();
+        for (auto& [chunk, checksum] : fetched.chunks) {
+            if (checksum != chunk_checksum(chunk.number, chunk.data))
+                return damaged(name, chunk.number, "fails its checksum");
+            chunks->push_back(std::move(chunk));
+        }
+        return Status::OK();
+    }
     Statement st(db_, id != 0 ? by_id[current] : by_name[current].c_str());
     if (id != 0)
         st.bind(1, id);
@@ -66,6 +77,7 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
 Status SqliteStore::write_chunks(const std::string& name, const std::vector<Chunk>& chunks) {
     if (format_ < 2)
         return Status::Error(HIFAIL, "values are written only after the file's upgrade");
+    prefetched_.reset();
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(name, &id));
     for (const Chunk& c : chunks) {
@@ -82,6 +94,7 @@ Status SqliteStore::write_chunks(const std::string& name, const std::vector<Chun
 }
 
 Status SqliteStore::delete_chunks(int64_t id) {
+    prefetched_.reset();
     Statement st(db_, format_ >= 2 ? "DELETE FROM chunks WHERE object_id = ?1"
                                    : "DELETE FROM value_chunks WHERE object_id = ?1");
     int rc = st.bind(1, id).step();

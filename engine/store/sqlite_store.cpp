@@ -143,7 +143,9 @@ void close_connection(sqlite3** db) {
 
 Status open_connection(const std::string& uri, int flags, const StoreOptions& options, Mode mode,
                        sqlite3** db) {
-    int rc = sqlite3_open_v2(uri.c_str(), db, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // The engine runs one call at a time (docs/engine.md, "Threads and
+    // processes"): SQLite's own per-call locking of the connection is spared.
+    int rc = sqlite3_open_v2(uri.c_str(), db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     Status s = rc == SQLITE_OK ? configure(*db, mode, options)
                                : sqlite_error(*db, rc, "opening '" + uri + "'", HFUSE);
     if (!s.ok()) close_connection(db);
@@ -284,12 +286,24 @@ void SqliteStore::begin_read() {
 
 void SqliteStore::end_read() {
     if (read_depth_ > 0) --read_depth_;
-    if (read_depth_ == 0 && read_open_) end_read_transaction();
+    if (read_depth_ > 0) return;
+    forget_expected();
+    if (read_open_) end_read_transaction();
+}
+
+void SqliteStore::expect_chunk_span(int64_t first, int64_t last) {
+    if (read_depth_ > 0 && format_ >= 2) expected_ = ChunkSpan{first, last};
+}
+
+void SqliteStore::forget_expected() {
+    expected_.reset();
+    prefetched_.reset();
 }
 
 void SqliteStore::end_read_transaction() {
     read_open_ = false;
     cached_key_.clear();  // found in this snapshot only
+    forget_expected();
     Statement commit(db_, "COMMIT");
     if (commit.step() != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) exec(db_, "ROLLBACK");
 }
@@ -302,6 +316,7 @@ Status SqliteStore::hold_write_lock() {
 void SqliteStore::forget_cached() {
     info_.reset();
     cached_key_.clear();
+    forget_expected();
     format_version(db_, &format_);
 }
 

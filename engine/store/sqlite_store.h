@@ -34,6 +34,7 @@ public:
     Status end_change(bool keep) override;
     void begin_read() override;
     void end_read() override;
+    void expect_chunk_span(int64_t first, int64_t last) override;
     Status post() override;
     Status restore() override;
     bool has_unposted() const override { return dirty_; }
@@ -92,6 +93,10 @@ private:
     void refresh_if_changed();
     void forget_cached();
     Status object_id(const std::string& name, int64_t* id);
+    // find_object's lookup together with the expected chunks (one statement).
+    Status find_object_and_chunks(const std::string& name, const std::string& key,
+                                  ObjectRecord* record, bool* found);
+    void forget_expected();
     // The id when the object was found in this transaction (else 0).
     int64_t cached_id(const std::string& key) const;
     // Whether `name` is an alias of some object (HOEXI with its text).
@@ -121,6 +126,21 @@ private:
     std::string cached_key_;
     int64_t cached_id_ = 0;
     ObjectRecord cached_record_;
+
+    // A reading call's expected chunk span, and the chunks its lookup
+    // fetched with the object (with their stored checksums), handed to the
+    // read that asks for exactly that object and span in the same snapshot.
+    struct ChunkSpan {
+        int64_t first = 0;
+        int64_t last = 0;
+    };
+    struct Prefetched {
+        int64_t id = 0;
+        ChunkSpan span;
+        std::vector<std::pair<Chunk, uint64_t>> chunks;
+    };
+    std::optional<ChunkSpan> expected_;
+    std::optional<Prefetched> prefetched_;
 
     // The filter of the name search under way (find_objects).
     const std::function<bool(const std::string& key)>* key_filter_ = nullptr;

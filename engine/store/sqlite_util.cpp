@@ -12,29 +12,53 @@ struct Kept {
     bool in_use;
 };
 
-// Per connection, per SQL text. Nodes never move, so flags can be pointed to.
-using KeptStatements = std::unordered_map<std::string, Kept>;
+// Per connection, per SQL text. Nodes never move, so flags can be pointed
+// to. Most texts are literals or static strings whose address stays the
+// same: the address finds the kept statement without hashing the text,
+// and a comparison of the texts makes sure it is the same one.
+struct KeptStatements {
+    std::unordered_map<std::string, Kept> by_text;
+    std::unordered_map<const char*, std::pair<const std::string*, Kept*>> by_address;
+};
 
 std::unordered_map<sqlite3*, KeptStatements>& kept() {
     static std::unordered_map<sqlite3*, KeptStatements> statements;
     return statements;
 }
 
+// Texts built at run time come at ever new addresses: the table of
+// addresses is emptied when it outgrows the texts.
+void remember_address(KeptStatements& mine, const char* sql,
+                      std::pair<const std::string*, Kept*> entry) {
+    if (mine.by_address.size() > 4 * mine.by_text.size() + 64) mine.by_address.clear();
+    mine.by_address[sql] = entry;
+}
+
+Kept* find_kept(KeptStatements& mine, const char* sql) {
+    auto seen = mine.by_address.find(sql);
+    if (seen != mine.by_address.end() && *seen->second.first == sql) return seen->second.second;
+    auto it = mine.by_text.find(sql);
+    if (it == mine.by_text.end()) return nullptr;
+    remember_address(mine, sql, {&it->first, &it->second});
+    return &it->second;
+}
+
 }  // namespace
 
 Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
     KeptStatements& mine = kept()[db];
-    auto it = mine.find(sql);
-    if (it != mine.end() && !it->second.in_use) {
-        stmt_ = it->second.stmt;
-        kept_in_use_ = &it->second.in_use;
+    Kept* found = find_kept(mine, sql);
+    if (found != nullptr && !found->in_use) {
+        stmt_ = found->stmt;
+        kept_in_use_ = &found->in_use;
         *kept_in_use_ = true;
         return;
     }
     prepare_rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
-    if (stmt_ != nullptr && it == mine.end()) {
-        Kept& k = mine.emplace(sql, Kept{stmt_, true}).first->second;
-        kept_in_use_ = &k.in_use;
+    if (stmt_ != nullptr && found == nullptr) {
+        auto added = mine.by_text.emplace(sql, Kept{stmt_, true}).first;
+        remember_address(mine, sql, {&added->first, &added->second});
+        kept_in_use_ = &added->second.in_use;
     }
 }
 
@@ -51,7 +75,7 @@ Statement::~Statement() {
 void forget_statements(sqlite3* db) {
     auto found = kept().find(db);
     if (found == kept().end()) return;
-    for (auto& entry : found->second) sqlite3_finalize(entry.second.stmt);
+    for (auto& entry : found->second.by_text) sqlite3_finalize(entry.second.stmt);
     kept().erase(found);
 }
 

@@ -124,6 +124,13 @@ public:
     // a change begun inside one ends the scope's own snapshot first.
     virtual void begin_read() {}
     virtual void end_read() {}
+    // A hint within a read scope: the next object looked up will have its
+    // chunks first..last read next, so a store may fetch them together (one
+    // statement instead of two). The hint ends with the scope.
+    virtual void expect_chunk_span(int64_t first, int64_t last) {
+        (void)first;
+        (void)last;
+    }
 
     virtual Status post() = 0;     // unposted changes become durable
     virtual Status restore() = 0;  // back to the last post

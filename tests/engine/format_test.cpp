@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "aliases/aliases.h"
 #include "objects/objects.h"
 #include "series/series.h"
 #include "store/registry.h"
@@ -270,6 +271,25 @@ TEST_F(DamagedChunk, ReadsFailNamingTheObjectAndOthersStillRead) {
     close(false);
 }
 
+// A short range read fetches its chunks with the object's lookup: they are
+// checked all the same when the read takes them.
+TEST_F(DamagedChunk, ChunksFetchedWithTheLookupAreCheckedToo) {
+    ASSERT_TRUE(open(Mode::Read).ok());
+    std::vector<double> out;
+    for (const char* name : {"D", "OK"}) {
+        store::ReadScope scope(*db_.store);
+        db_.store->expect_chunk_span(0, 0);
+        Status s = read(name, {0, 400}, &out);
+        if (name[0] == 'D') {
+            EXPECT_EQ(HIFAIL, s.code()) << s.message();
+        } else {
+            ASSERT_TRUE(s.ok()) << s.message();
+            EXPECT_EQ(2e6 + 400, out.back());
+        }
+    }
+    close(false);
+}
+
 TEST_F(DamagedChunk, NothingIsWrittenOverDamage) {
     ASSERT_TRUE(open(Mode::Update).ok());
     EXPECT_EQ(HIFAIL, write<double>("D", {5, 5}, {1.0}).code());
@@ -278,6 +298,75 @@ TEST_F(DamagedChunk, NothingIsWrittenOverDamage) {
     EXPECT_EQ(HIFAIL, db_.store->pack().code()) << "pack would copy the damage";
     close(false);
     EXPECT_EQ(damaged_, bytes_of(path_));
+}
+
+}  // namespace
+
+namespace {
+
+// Reads with the hint that a short range's chunks may come with the lookup:
+// what they give is what the plain lookup and read give, whatever the name
+// (own, alias, unknown) and whether the read asks for the hinted span.
+class HintedReads : public FormatTest {
+protected:
+    void SetUp() override {
+        FormatTest::SetUp();
+        ASSERT_TRUE(open(Mode::Create).ok());
+        ASSERT_TRUE(objects::create_object(db_, "H", {HSERIE, HDAILY, HPRECN, 0, 0}).ok());
+        std::vector<double> values;
+        for (int i = 0; i < 2100; ++i) values.push_back(0.5 + i);
+        ASSERT_TRUE(write("H", {0, 2099}, values).ok());
+        ASSERT_TRUE(aliases::set_names(db_, "H", store::NameList::Aliases, {"HA"}).ok());
+        ASSERT_TRUE(db_.store->post().ok());
+    }
+    void TearDown() override {
+        close(false);
+        FormatTest::TearDown();
+    }
+    Status hinted_read(const char* name, int64_t first_chunk, int64_t last_chunk, series::Span span,
+                       std::vector<double>* out) {
+        store::ReadScope scope(*db_.store);
+        db_.store->expect_chunk_span(first_chunk, last_chunk);
+        return read(name, span, out);
+    }
+};
+
+TEST_F(HintedReads, GiveWhatPlainReadsGive) {
+    struct Case {
+        const char* name;
+        int64_t first_chunk, last_chunk;
+        series::Span span;
+    };
+    const Case cases[] = {
+        {"H", 0, 0, {10, 20}},      {"HA", 0, 0, {10, 20}},    {"H", 1, 2, {1020, 2099}},
+        {"H", 0, 0, {1020, 1030}},  {"h", 2, 2, {2090, 2099}}, {"H", 3, 3, {3072, 3080}},
+        {"HA", 1, 1, {1024, 1030}},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> hinted, plain;
+        ASSERT_TRUE(hinted_read(c.name, c.first_chunk, c.last_chunk, c.span, &hinted).ok())
+            << c.name;
+        ASSERT_TRUE(read(c.name, c.span, &plain).ok()) << c.name;
+        EXPECT_EQ(plain, hinted) << c.name << " " << c.span.first;
+        if (c.span.first < 2100) EXPECT_EQ(0.5 + c.span.first, hinted.front()) << c.name;
+    }
+    std::vector<double> out;
+    EXPECT_EQ(HNOOBJ, hinted_read("NONE", 0, 0, {0, 1}, &out).code());
+}
+
+// Values written after the lookup that fetched them are what a later read
+// in the same transaction sees, never the fetched ones.
+TEST_F(HintedReads, AWriteBetweenLookupAndReadWins) {
+    store::ReadScope scope(*db_.store);
+    db_.store->expect_chunk_span(0, 0);
+    series::ValuedObject o;
+    ASSERT_TRUE(series::find_valued(db_, "H", &o).ok());
+    ASSERT_TRUE(write<double>("H", {5, 5}, {-1.0}).ok());
+    std::vector<double> out;
+    ASSERT_TRUE(read("H", {0, 9}, &out).ok());
+    EXPECT_EQ(-1.0, out[5]);
+    EXPECT_EQ(0.5, out[0]);
+    ASSERT_TRUE(db_.store->restore().ok());
 }
 
 }  // namespace

@@ -1,14 +1,17 @@
 // The file-backed store: access-mode rules, post/restore/close semantics,
 // locking between two handles, and files that are not databases.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
+#include "store/sqlite_util.h"
 #include "store/store.h"
 #include "temp_dir.h"
 
@@ -372,3 +375,21 @@ TEST_F(StoreTest, ColonNamesAreFilesNotMemory) {
 }
 
 }  // namespace
+
+// Statements are kept per connection and found again by the address of
+// their text: a text at an address another text had before is its own.
+TEST(KeptStatements, ATextAtAnAddressOnceUsedByAnotherIsRunAsItself) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(":memory:", &db));
+    char sql[32];
+    for (int round = 0; round < 3; ++round) {
+        for (int value : {1, 2, 3}) {
+            std::snprintf(sql, sizeof sql, "SELECT %d", value);
+            store::Statement st(db, sql);
+            ASSERT_EQ(SQLITE_ROW, st.step());
+            EXPECT_EQ(value, st.column_int(0)) << "round " << round;
+        }
+    }
+    store::forget_statements(db);
+    sqlite3_close(db);
+}

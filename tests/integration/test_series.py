@@ -105,6 +105,29 @@ def test_first_and_last_observation_follow_writes(db, session):
     assert (cells[3][0], cells[4][0]) == (5, 30)
 
 
+def test_writes_keep_what_changed_before_them_in_the_same_post(db, session, store, path):
+    """A write changes an object's span and time only: the description and
+    documentation set just before it, unposted, are posted with it."""
+    p = session
+    new(p, db, "S", p.HPRECN)
+    assert call(p.qzvsdes, db, ["S"], ["set first"]) == p.HSUCC
+    assert p.zavo_write_precisions(db, ["S"], rng(p, 3, 5), [1.0, 2.0, 3.0]) == p.HSUCC
+    assert call(p.qzvsdoc, db, ["S"], ["set between"]) == p.HSUCC
+    assert p.zavo_write_precisions(db, ["S"], rng(p, 8, 8), [4.0]) == p.HSUCC
+    assert call(p.qzvpodb, db) == p.HSUCC
+    p.qzvcldb([0], db)
+    key = [0]
+    assert store.opendb(key, path, p.HRMODE) == p.HSUCC
+    cells = [[0] for _ in range(15)]
+    desc, doc = [" " * 20], [" " * 20]
+    assert call(p.qzvwhat, key[0], ["S"], *cells, desc, doc) == p.HSUCC
+    assert (desc[0].rstrip(), doc[0].rstrip()) == ("set first", "set between")
+    got = [0.0] * 6
+    assert p.zavo_get_precisions(key[0], ["S"], rng(p, 3, 8), got) == p.HSUCC
+    assert got[:3] == [1.0, 2.0, 3.0] and got[5] == 4.0
+    p.qzvcldb([0], key[0])
+
+
 @pytest.mark.parametrize("kind,prefix", [("numeric", "FNUM"), ("precision", "FPRC"),
                                          ("boolean", "FBOO"), ("date", "FDAT")])
 def test_missing_codes_are_stored_and_recognised(db, session, kind, prefix):
