@@ -185,7 +185,18 @@ class Engine:
 
 # ------------------------------------------------------------------- peers
 
-class SqliteBlobs:
+class Connected:
+    """A peer that reads through a connection its _connect(path) opens as
+    self.con."""
+
+    def open_read(self, path):
+        self._connect(path)
+
+    def close(self):
+        self.con.close()
+
+
+class SqliteBlobs(Connected):
     name = "sqlite"
     module = "sqlite3"
     durability = "WAL, synchronous=FULL: one fdatasync of the WAL per commit"
@@ -204,12 +215,6 @@ class SqliteBlobs:
         self.con.execute("COMMIT")
         self.con.close()
         return path
-
-    def open_read(self, path):
-        self._connect(path)
-
-    def close(self):
-        self.con.close()
 
     def many_read(self):
         got, query = [], self.con.cursor()
@@ -257,7 +262,7 @@ class SqliteBlobs:
         self.con.execute("COMMIT")
 
 
-class DuckDB:
+class DuckDB(Connected):
     name = "duckdb"
     module = "duckdb"
     durability = "its WAL synced at each commit (default)"
@@ -276,12 +281,6 @@ class DuckDB:
         self.con.execute("COMMIT")
         self.con.close()
         return path
-
-    def open_read(self, path):
-        self._connect(path)
-
-    def close(self):
-        self.con.close()
 
     def many_read(self):
         rows = dict(self.con.execute("SELECT name, v FROM series").fetchall())

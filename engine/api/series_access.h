@@ -35,14 +35,10 @@ constexpr int64_t kHintedChunks = 4;
 // reports it in its turn).
 class ReadCall {
 public:
-    explicit ReadCall(int dbkey) {
-        store::Database* db = nullptr;
-        if (database(dbkey, &db).ok()) scope_.emplace(*db->store);
-    }
-    // A range read: a short range's chunks may come with the object's
-    // lookup (Store::expect_chunk_span). The range is checked later, in
-    // its turn; a hint from a range that turns out bad is only unused.
-    ReadCall(int dbkey, const int* range) {
+    // With a range read's range, a short range's chunks may come with the
+    // object's lookup (Store::expect_chunk_span). The range is checked
+    // later, in its turn; a hint from a range that turns out bad is unused.
+    explicit ReadCall(int dbkey, const int* range = nullptr) {
         store::Database* db = nullptr;
         if (!database(dbkey, &db).ok()) return;
         scope_.emplace(*db->store);

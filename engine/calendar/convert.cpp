@@ -40,7 +40,8 @@ Status day_to_index(const Frequency& f, const CivilDay& day, int relate, int32_t
     CRQX_RETURN_IF_ERROR(check_relate(relate));
     const auto located =
         locate_day(f, days_from_civil(day.year, day.month, day.day), Relate(relate));
-    return to_date_index(f, located, "the day " + day_label(day.year, day.month, day.day), index);
+    return to_date_index(
+        f, located, [&] { return "the day " + day_label(day.year, day.month, day.day); }, index);
 }
 
 Status index_to_time(const Frequency& f, int32_t index, CivilDay& day, TimeOfDay& time) {
@@ -66,10 +67,13 @@ Status time_to_index(const Frequency& f, const CivilDay& day, const TimeOfDay& t
     const int64_t ms = days_from_civil(day.year, day.month, day.day) * kMsPerDay +
                        time.hour * int64_t{3600000} + time.minute * int64_t{60000} +
                        time.second * int64_t{1000} + time.millisecond;
-    return to_date_index(f, locate_ms(f, ms, Relate(relate)),
-                         "the instant " + instant_label(day.year, day.month, day.day, time.hour,
-                                                        time.minute, time.second, time.millisecond),
-                         index);
+    return to_date_index(
+        f, locate_ms(f, ms, Relate(relate)),
+        [&] {
+            return "the instant " + instant_label(day.year, day.month, day.day, time.hour,
+                                                  time.minute, time.second, time.millisecond);
+        },
+        index);
 }
 
 Status instant_to_index(const Frequency& f, int64_t ms, Relate relate, int32_t& index) {

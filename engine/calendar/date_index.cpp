@@ -180,7 +180,7 @@ Status check_index(const Frequency& f, int32_t index) {
     return in_span(f, index) ? Status::OK() : not_a_date(f, index);
 }
 
-Status to_date_index(const Frequency& f, std::optional<int64_t> index, const std::string& point,
+Status to_date_index(const Frequency& f, std::optional<int64_t> index, const char* point,
                      int32_t& out) {
     if (!index) return no_period_holds(f, point);
     if (!in_span(f, *index)) return not_a_date(f, *index);
@@ -219,8 +219,10 @@ int64_t first_index_of_year(const Frequency& f, int64_t end_year, const Fiscal& 
     return *locate_day(f, first_day, Relate::After);
 }
 
-Status narrow_count(const Frequency& f, const std::string& what, int64_t value, int& out) {
-    if (value > INT32_MAX) return count_too_large(f, what, value);
+// `what()` names the count in the failure's text; made only then.
+template <typename NameCount>
+Status narrow_count(const Frequency& f, NameCount what, int64_t value, int& out) {
+    if (value > INT32_MAX) return count_too_large(f, what(), value);
     out = static_cast<int>(value);
     return Status::OK();
 }
@@ -246,8 +248,9 @@ Status index_to_year_period(const Frequency& f, int32_t index, const Fiscal& fy,
     const int64_t end_mn = mn + floor_mod(fy.end_month - 1 - floor_mod(mn, 12), 12);
     const int64_t end_year = year_of_month_number(end_mn);
     int p = 0;
-    CRQX_RETURN_IF_ERROR(narrow_count(f, "the period of index " + std::to_string(index),
-                                      index - first_index_of_year(f, end_year, fy) + 1, p));
+    CRQX_RETURN_IF_ERROR(narrow_count(
+        f, [&] { return "the period of index " + std::to_string(index); },
+        index - first_index_of_year(f, end_year, fy) + 1, p));
     year = static_cast<int>(label_of_end_year(end_year, fy));
     period = p;
     return Status::OK();
@@ -268,10 +271,11 @@ Status year_period_to_index(const Frequency& f, int year, int period, const Fisc
 Status periods_in_year(const Frequency& f, int year, int& count) {
     if (!is_dated(f)) return no_calendar(f);
     if (!valid_year(year)) return bad_year(year);
-    return narrow_count(f, "the periods in year " + std::to_string(year),
-                        first_index_of_year(f, year + 1, kCalendarYear) -
-                            first_index_of_year(f, year, kCalendarYear),
-                        count);
+    return narrow_count(
+        f, [&] { return "the periods in year " + std::to_string(year); },
+        first_index_of_year(f, year + 1, kCalendarYear) -
+            first_index_of_year(f, year, kCalendarYear),
+        count);
 }
 
 Status periods_in_month(const Frequency& f, int year, int month, int& count) {
@@ -282,14 +286,18 @@ Status periods_in_month(const Frequency& f, int year, int month, int& count) {
     const int64_t first = *locate_day(f, first_day_of_month_number(mn), Relate::After);
     const int64_t next = *locate_day(f, first_day_of_month_number(mn + 1), Relate::After);
     return narrow_count(
-        f, "the periods in month " + std::to_string(month) + " of " + std::to_string(year),
+        f,
+        [&] {
+            return "the periods in month " + std::to_string(month) + " of " + std::to_string(year);
+        },
         next - first, count);
 }
 
 Status periods_per_day(const Frequency& f, int& count) {
     if (!is_dated(f)) return no_calendar(f);
     if (f.kind == Kind::Intraday)
-        return narrow_count(f, "the periods in a day", kMsPerDay / f.unit_ms, count);
+        return narrow_count(
+            f, [] { return std::string("the periods in a day"); }, kMsPerDay / f.unit_ms, count);
     count = f.kind == Kind::DayPattern ? 1 : 0;
     return Status::OK();
 }

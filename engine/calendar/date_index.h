@@ -80,8 +80,15 @@ Status periods_per_day(const Frequency& f, int& count);
 // A located period as a 32-bit date; HBDATE when it is none: `point` (the
 // day or instant asked for) lies between periods, or the period lies
 // outside the frequency's span.
-Status to_date_index(const Frequency& f, std::optional<int64_t> index, const std::string& point,
+Status to_date_index(const Frequency& f, std::optional<int64_t> index, const char* point,
                      int32_t& out);
+// The same where the point's name takes work to make: `name_point()` is
+// called only for the failure's text.
+template <typename NamePoint>
+Status to_date_index(const Frequency& f, std::optional<int64_t> index, NamePoint name_point,
+                     int32_t& out) {
+    return to_date_index(f, index, index ? "" : name_point().c_str(), out);
+}
 
 }  // namespace crqx::calendar
 

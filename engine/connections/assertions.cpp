@@ -60,15 +60,15 @@ Status holds(const Assertion& a, bool* result) {
 }
 
 Status check_one(int connection, const Assertion& a, const store::Database& db, CheckPoint point) {
-    std::string which = "connection " + std::to_string(connection) + ": assertion " +
-                        quoted(a.text) + " on " + store::database_label(db);
     bool ok = false;
     Status s = holds(a, &ok);
+    if (s.ok() && ok) return Status::OK();
+    std::string which = "connection " + std::to_string(connection) + ": assertion " +
+                        quoted(a.text) + " on " + store::database_label(db);
     if (!s.ok())
         return Status::Error(HABORT,
                              which + " cannot be evaluated " + when(point) + ": " + s.message());
-    if (!ok) return Status::Error(HABORT, which + " does not hold " + when(point));
-    return Status::OK();
+    return Status::Error(HABORT, which + " does not hold " + when(point));
 }
 
 // Drops the assertions that `gone` picks; how many there were.

@@ -7,10 +7,6 @@ namespace crqx {
 namespace store {
 namespace {
 
-const char* const kObjectColumns =
-    "name, class, type, frequency, basis, observed, description, documentation, created_ms,"
-    " modified_ms, first_index, last_index, numobs_hint, numchr_hint, growth_hint";
-
 // SQL for the id of the object that $2 names in database $1: its own name
 // first, else one of its aliases.
 const char* const kResolvedId =

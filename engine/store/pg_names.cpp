@@ -17,14 +17,7 @@ void read_attribute(const PgResult& r, int row, AttributeRecord* a) {
     a->text = r.bytes(row, 4);
 }
 
-const char* list_table(NameList list) {
-    switch (list) {
-        case NameList::Aliases: return "crqx.aliases";
-        case NameList::Associations: return "crqx.associations";
-        default: return "crqx.namelist_elements";
-    }
-}
-const char* list_column(NameList list) { return list == NameList::Aliases ? "alias" : "name"; }
+std::string list_table(NameList list) { return std::string("crqx.") + name_list_table(list); }
 
 }  // namespace
 
@@ -82,7 +75,7 @@ Status PgStore::read_names(const std::string& object, NameList list,
     int64_t owner = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &owner));
     PgResult r;
-    CRQX_RETURN_IF_ERROR(link_->run(std::string("SELECT ") + list_column(list) + " FROM " +
+    CRQX_RETURN_IF_ERROR(link_->run(std::string("SELECT ") + name_list_column(list) + " FROM " +
                                         list_table(list) +
                                         " WHERE object_id = $1 ORDER BY position",
                                     PgParams().add(owner), &r));
@@ -94,15 +87,14 @@ Status PgStore::write_names(const std::string& object, NameList list,
                             const std::vector<std::string>& names) {
     int64_t owner = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &owner));
-    CRQX_RETURN_IF_ERROR(
-        link_->run(std::string("DELETE FROM ") + list_table(list) + " WHERE object_id = $1",
-                   PgParams().add(owner)));
+    CRQX_RETURN_IF_ERROR(link_->run("DELETE FROM " + list_table(list) + " WHERE object_id = $1",
+                                    PgParams().add(owner)));
     bool alias = list == NameList::Aliases;
     int64_t position = 0;
     for (const std::string& name : names) {
         ++position;
         if (!alias) {
-            CRQX_RETURN_IF_ERROR(link_->run(std::string("INSERT INTO ") + list_table(list) +
+            CRQX_RETURN_IF_ERROR(link_->run("INSERT INTO " + list_table(list) +
                                                 "(object_id, position, name) VALUES ($1, $2, $3)",
                                             PgParams().add(owner).add(position).add(name)));
             continue;

@@ -45,15 +45,6 @@ Status count_extra_tables(sqlite3* db, int* count) {
     return Status::OK();
 }
 
-const char* list_table(NameList list) {
-    switch (list) {
-        case NameList::Aliases: return "aliases";
-        case NameList::Associations: return "associations";
-        default: return "namelist_elements";
-    }
-}
-const char* list_column(NameList list) { return list == NameList::Aliases ? "alias" : "name"; }
-
 Status done(sqlite3* db, int rc, const std::string& what) {
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db, rc, what, HLOCKD);
 }
@@ -158,8 +149,8 @@ Status SqliteStore::read_names(const std::string& object, NameList list,
                                std::vector<std::string>* names) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
-    std::string sql = std::string("SELECT ") + list_column(list) + " FROM " + list_table(list) +
-                      " WHERE object_id = ?1 ORDER BY position";
+    std::string sql = std::string("SELECT ") + name_list_column(list) + " FROM " +
+                      name_list_table(list) + " WHERE object_id = ?1 ORDER BY position";
     Statement st(db_, sql.c_str());
     st.bind(1, id);
     int rc;
@@ -171,8 +162,9 @@ Status SqliteStore::write_names(const std::string& object, NameList list,
                                 const std::vector<std::string>& names) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
-    if (list == NameList::Aliases) cached_key_.clear();  // names may now lead elsewhere
-    std::string clear = std::string("DELETE FROM ") + list_table(list) + " WHERE object_id = ?1";
+    if (list == NameList::Aliases) forget_found();  // names may now lead elsewhere
+    std::string clear =
+        std::string("DELETE FROM ") + name_list_table(list) + " WHERE object_id = ?1";
     Statement erase(db_, clear.c_str());
     CRQX_RETURN_IF_ERROR(done(db_, erase.bind(1, id).step(), "replacing a name list"));
     int64_t position = 0;
@@ -189,7 +181,7 @@ Status SqliteStore::write_names(const std::string& object, NameList list,
         std::string sql = alias ? std::string(
                                       "INSERT INTO aliases(alias_key, alias, object_id, position)"
                                       " VALUES (?1, ?2, ?3, ?4)")
-                                : std::string("INSERT INTO ") + list_table(list) +
+                                : std::string("INSERT INTO ") + name_list_table(list) +
                                       "(object_id, position, name) VALUES (?3, ?4, ?2)";
         Statement st(db_, sql.c_str());
         if (alias) st.bind(1, name_key(name));

@@ -11,10 +11,6 @@ namespace crqx {
 namespace store {
 namespace {
 
-const char* const kObjectColumns =
-    "name, class, type, frequency, basis, observed, description, documentation, created_ms,"
-    " modified_ms, first_index, last_index, numobs_hint, numchr_hint, growth_hint";
-
 std::optional<int32_t> optional_index(const Statement& st, int column) {
     if (st.column_is_null(column)) return std::nullopt;
     return static_cast<int32_t>(st.column_int(column));
@@ -80,11 +76,14 @@ bool same_but_span(const ObjectRecord& a, const ObjectRecord& b) {
            a.numchr_hint == b.numchr_hint && a.growth_hint == b.growth_hint;
 }
 
-Status write_done(sqlite3* db, int rc, const std::string& what, const std::string& name) {
+// The outcome of a statement `doing` ("creating", "updating") object
+// `name`, which takes the name `taken`: the texts are made on failure only.
+Status write_done(sqlite3* db, int rc, const char* doing, const std::string& name,
+                  const std::string& taken) {
     if (rc == SQLITE_DONE) return Status::OK();
     if ((rc & 0xFF) == SQLITE_CONSTRAINT)
-        return Status::Error(HOEXI, "object '" + name + "' already exists");
-    return sqlite_error(db, rc, what, HLOCKD);
+        return Status::Error(HOEXI, "object '" + taken + "' already exists");
+    return sqlite_error(db, rc, std::string(doing) + " object '" + name + "'", HLOCKD);
 }
 
 Status set_property(sqlite3* db, const char* key, const std::string& text) {
@@ -148,7 +147,7 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
     static const std::string sql =
         std::string("SELECT ") + kObjectColumns + ", id FROM objects WHERE id = " + resolved_id(1);
     std::string key = name_key(name);
-    if (in_snapshot() && !cached_key_.empty() && key == cached_key_) {
+    if (cached_id(key) != 0) {
         *record = cached_record_;
         return Status::OK();
     }
@@ -162,11 +161,8 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
     if (rc == SQLITE_DONE) return Status::Error(HNOOBJ, "object '" + name + "' does not exist");
     if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
     read_record(st, record);
-    if (in_snapshot()) {  // no other process's change shows until it ends
-        cached_key_ = std::move(key);
-        cached_id_ = st.column_int(15);
-        cached_record_ = *record;
-    }
+    // No other process's change shows until the snapshot ends.
+    if (in_snapshot()) remember_found(std::move(key), st.column_int(15), *record);
     return Status::OK();
 }
 
@@ -191,15 +187,12 @@ Status SqliteStore::find_object_and_chunks(const std::string& name, const std::s
     Prefetched fetched;
     fetched.id = st.column_int(15);
     fetched.span = span;
+    remember_found(key, fetched.id, *record);
     do {
         if (st.column_is_null(16)) continue;  // no chunk in the span
-        fetched.chunks.push_back({Chunk{st.column_int(16), st.column_blob(17)},
-                                  static_cast<uint64_t>(st.column_int(18))});
+        fetched.chunks.push_back({Chunk{st.column_int(16), st.column_blob(17)}, st.column_int(18)});
     } while ((rc = st.step()) == SQLITE_ROW);
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
-    cached_key_ = key;
-    cached_id_ = fetched.id;
-    cached_record_ = *record;
     prefetched_ = std::move(fetched);
     *found = true;
     return Status::OK();
@@ -214,12 +207,9 @@ Status SqliteStore::insert_object(const ObjectRecord& record) {
     CRQX_RETURN_IF_ERROR(check_not_alias(record.name));
     Statement st(db_, sql.c_str());
     bind_record(st, record);
-    CRQX_RETURN_IF_ERROR(
-        write_done(db_, st.step(), "creating object '" + record.name + "'", record.name));
+    CRQX_RETURN_IF_ERROR(write_done(db_, st.step(), "creating", record.name, record.name));
     // A new object is usually written next: keep it as if just found.
-    cached_key_ = name_key(record.name);
-    cached_id_ = sqlite3_last_insert_rowid(db_);
-    cached_record_ = record;
+    remember_found(name_key(record.name), sqlite3_last_insert_rowid(db_), record);
     return Status::OK();
 }
 
@@ -239,28 +229,24 @@ Status SqliteStore::update_object(const std::string& name, const ObjectRecord& r
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(name, &id));
     const bool known = cached_id_ == id && !cached_key_.empty();
-    if (known && same_but_span(cached_record_, record)) {
+    const bool same_key = known && name_key(record.name) == name_key(cached_record_.name);
+    Status done;
+    if (same_key && same_but_span(cached_record_, record)) {
         Statement st(db_, span_only);
         st.bind(1, record.modified_ms);
         bind_optional(st, 2, record.first_index);
         bind_optional(st, 3, record.last_index);
-        st.bind(4, id);
-        CRQX_RETURN_IF_ERROR(
-            write_done(db_, st.step(), "updating object '" + name + "'", record.name));
+        done = write_done(db_, st.bind(4, id).step(), "updating", name, record.name);
+    } else {
+        Statement st(db_, same_key ? keeping_key.c_str() : renaming.c_str());
+        bind_record(st, record);
+        done = write_done(db_, st.bind(17, id).step(), "updating", name, record.name);
+    }
+    CRQX_RETURN_IF_ERROR(done);
+    if (same_key)
         cached_record_ = record;
-        return Status::OK();
-    }
-    bool same_key = known && name_key(record.name) == name_key(cached_record_.name);
-    Statement st(db_, same_key ? keeping_key.c_str() : renaming.c_str());
-    bind_record(st, record);
-    st.bind(17, id);
-    CRQX_RETURN_IF_ERROR(write_done(db_, st.step(), "updating object '" + name + "'", record.name));
-    if (cached_id_ == id && !cached_key_.empty()) {
-        if (name_key(record.name) != name_key(cached_record_.name))
-            cached_key_.clear();  // a rename: the cached key may lead nowhere now
-        else
-            cached_record_ = record;
-    }
+    else if (known)
+        forget_found();  // a rename: the cached key may lead nowhere now
     return Status::OK();
 }
 
@@ -286,7 +272,7 @@ Status SqliteStore::object_id(const std::string& name, int64_t* id) {
 Status SqliteStore::delete_object(const std::string& name) {
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(name, &id));
-    cached_key_.clear();
+    forget_found();
     CRQX_RETURN_IF_ERROR(delete_chunks(id));
     CRQX_RETURN_IF_ERROR(delete_object_extras(id));
     Statement st(db_, "DELETE FROM objects WHERE id = ?1");

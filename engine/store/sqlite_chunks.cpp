@@ -18,8 +18,8 @@ Status damaged(const std::string& name, int64_t chunk, const std::string& why) {
                                      std::to_string(chunk) + " " + why + ")");
 }
 
-bool intact(const Statement& st, int64_t chunk, int checksum_column, const std::string& data) {
-    return static_cast<uint64_t>(st.column_int(checksum_column)) == chunk_checksum(chunk, data);
+bool intact(int64_t chunk, int64_t stored_checksum, const std::string& data) {
+    return static_cast<uint64_t>(stored_checksum) == chunk_checksum(chunk, data);
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
         Prefetched fetched = std::move(*prefetched_);
         prefetched_.reset();
         for (auto& [chunk, checksum] : fetched.chunks) {
-            if (checksum != chunk_checksum(chunk.number, chunk.data))
+            if (!intact(chunk.number, checksum, chunk.data))
                 return damaged(name, chunk.number, "fails its checksum");
             chunks->push_back(std::move(chunk));
         }
@@ -68,7 +68,7 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
             continue;
         }
         chunks->push_back({number, st.column_blob(1)});
-        if (!intact(st, number, 2, chunks->back().data))
+        if (!intact(number, st.column_int(2), chunks->back().data))
             return damaged(name, number, "fails its checksum");
     }
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "reading values", HLOCKD);
@@ -119,7 +119,7 @@ Status SqliteStore::check_file() {
     while ((rc = st.step()) == SQLITE_ROW) {
         int64_t number = st.column_int(1);
         if (st.column_is_null(0)) return damaged("(no object)", number, "belongs to no object");
-        if (!intact(st, number, 3, st.column_blob(2)))
+        if (!intact(number, st.column_int(3), st.column_blob(2)))
             return damaged(st.column_text(0), number, "fails its checksum");
     }
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "checking the file", HLOCKD);

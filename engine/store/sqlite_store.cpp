@@ -287,7 +287,8 @@ void SqliteStore::begin_read() {
 void SqliteStore::end_read() {
     if (read_depth_ > 0) --read_depth_;
     if (read_depth_ > 0) return;
-    forget_expected();
+    expected_.reset();  // the hint ends with the scope, and what it fetched
+    prefetched_.reset();
     if (read_open_) end_read_transaction();
 }
 
@@ -295,15 +296,21 @@ void SqliteStore::expect_chunk_span(int64_t first, int64_t last) {
     if (read_depth_ > 0 && format_ >= 2) expected_ = ChunkSpan{first, last};
 }
 
-void SqliteStore::forget_expected() {
-    expected_.reset();
+void SqliteStore::remember_found(std::string key, int64_t id, const ObjectRecord& record) {
+    cached_key_ = std::move(key);
+    cached_id_ = id;
+    cached_record_ = record;
+    prefetched_.reset();  // fetched with another lookup
+}
+
+void SqliteStore::forget_found() {
+    cached_key_.clear();
     prefetched_.reset();
 }
 
 void SqliteStore::end_read_transaction() {
     read_open_ = false;
-    cached_key_.clear();  // found in this snapshot only
-    forget_expected();
+    forget_found();  // found in this snapshot only
     Statement commit(db_, "COMMIT");
     if (commit.step() != SQLITE_DONE && sqlite3_get_autocommit(db_) == 0) exec(db_, "ROLLBACK");
 }
@@ -315,8 +322,7 @@ Status SqliteStore::hold_write_lock() {
 
 void SqliteStore::forget_cached() {
     info_.reset();
-    cached_key_.clear();
-    forget_expected();
+    forget_found();
     format_version(db_, &format_);
 }
 
@@ -383,7 +389,7 @@ Status SqliteStore::undo_change(const OpenChange& change, bool* whole) {
         Statement back(db_, "ROLLBACK TO change");
         int rc = back.step();
         info_.reset();
-        cached_key_.clear();
+        forget_found();
         return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "undoing a change", HLOCKD);
     }
     if (!gone && !wrote) {  // a change without savepoint that wrote nothing
@@ -439,7 +445,7 @@ Status SqliteStore::finish(const char* sql, const char* what) {
     in_transaction_ = dirty_ = false;
     changes_.clear();
     modified_ms_ = 0;
-    cached_key_.clear();  // valid within one write transaction only
+    forget_found();  // valid within one write transaction only
     if (!commit) forget_cached();
     return s;
 }

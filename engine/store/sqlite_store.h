@@ -96,7 +96,10 @@ private:
     // find_object's lookup together with the expected chunks (one statement).
     Status find_object_and_chunks(const std::string& name, const std::string& key,
                                   ObjectRecord* record, bool* found);
-    void forget_expected();
+    // The object found last (cached_key_ and the rest), and forgetting it
+    // with the chunks fetched along.
+    void remember_found(std::string key, int64_t id, const ObjectRecord& record);
+    void forget_found();
     // The id when the object was found in this transaction (else 0).
     int64_t cached_id(const std::string& key) const;
     // Whether `name` is an alias of some object (HOEXI with its text).
@@ -137,7 +140,7 @@ private:
     struct Prefetched {
         int64_t id = 0;
         ChunkSpan span;
-        std::vector<std::pair<Chunk, uint64_t>> chunks;
+        std::vector<std::pair<Chunk, int64_t>> chunks;  // with their stored checksums
     };
     std::optional<ChunkSpan> expected_;
     std::optional<Prefetched> prefetched_;

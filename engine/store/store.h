@@ -53,6 +53,12 @@ struct DatabaseInfo {
 
 // One object's catalog entry. `name` is the spelling given at creation (or
 // rename); lookups match it case-insensitively.
+// The columns of an object record in both stores' object tables, in the
+// order of ObjectRecord's members.
+inline constexpr char kObjectColumns[] =
+    "name, class, type, frequency, basis, observed, description, documentation, created_ms,"
+    " modified_ms, first_index, last_index, numobs_hint, numchr_hint, growth_hint";
+
 struct ObjectRecord {
     std::string name;
     int object_class = 0;
@@ -99,6 +105,19 @@ struct AttributeRecord {
 // The name lists an object carries besides its values; a namelist
 // object's value is its Elements list.
 enum class NameList { Aliases, Associations, Elements };
+
+// The table of each name list in both stores (the server's in its schema),
+// and its name column.
+inline const char* name_list_table(NameList list) {
+    switch (list) {
+        case NameList::Aliases: return "aliases";
+        case NameList::Associations: return "associations";
+        default: return "namelist_elements";
+    }
+}
+inline const char* name_list_column(NameList list) {
+    return list == NameList::Aliases ? "alias" : "name";
+}
 
 class Store {
 public:

@@ -348,7 +348,9 @@ TEST_F(HintedReads, GiveWhatPlainReadsGive) {
             << c.name;
         ASSERT_TRUE(read(c.name, c.span, &plain).ok()) << c.name;
         EXPECT_EQ(plain, hinted) << c.name << " " << c.span.first;
-        if (c.span.first < 2100) EXPECT_EQ(0.5 + c.span.first, hinted.front()) << c.name;
+        if (c.span.first < 2100) {
+            EXPECT_EQ(0.5 + c.span.first, hinted.front()) << c.name;
+        }
     }
     std::vector<double> out;
     EXPECT_EQ(HNOOBJ, hinted_read("NONE", 0, 0, {0, 1}, &out).code());
