@@ -89,6 +89,7 @@ Status SqliteStore::delete_object_extras(int64_t id) {
 
 Status SqliteStore::find_attribute(const std::string& object, const std::string& name,
                                    AttributeRecord* record) {
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
     Statement st(db_,
@@ -126,6 +127,7 @@ Status SqliteStore::write_attribute(const std::string& object, const AttributeRe
 
 Status SqliteStore::list_attributes(const std::string& object,
                                     std::vector<AttributeRecord>* records) {
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
     Statement st(db_,
@@ -147,6 +149,7 @@ Status SqliteStore::list_attributes(const std::string& object,
 
 Status SqliteStore::read_names(const std::string& object, NameList list,
                                std::vector<std::string>* names) {
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(object, &id));
     std::string sql = std::string("SELECT ") + name_list_column(list) + " FROM " +

@@ -1,6 +1,7 @@
 // The catalog of the file-backed store: database properties and object
 // records, as SQL over the tables of schema.cpp (value chunks live in
 // sqlite_chunks.cpp).
+#include <algorithm>
 #include <map>
 
 #include "store/schema.h"
@@ -123,6 +124,7 @@ Status read_properties(sqlite3* db, DatabaseInfo* info) {
 }  // namespace
 
 Status SqliteStore::read_info(DatabaseInfo* info) {
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
     if (!in_transaction_) refresh_if_changed();
     if (!info_) {
         DatabaseInfo read;
@@ -151,6 +153,18 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
         *record = cached_record_;
         return Status::OK();
     }
+    if (expected_ && read_pending_ && !loose_) {
+        // The scope's first statement: on its own (see Prefetched), kept
+        // when it found a series, whose read it answers.
+        bool found = false;
+        CRQX_RETURN_IF_ERROR(find_object_and_chunks(name, key, record, &found));
+        if (found && record->object_class == HSERIE) {
+            loose_ = true;
+            return Status::OK();
+        }
+        forget_found();  // looked up again in the scope's transaction
+    }
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
     if (expected_ && in_snapshot()) {
         bool found = false;
         CRQX_RETURN_IF_ERROR(find_object_and_chunks(name, key, record, &found));
@@ -171,30 +185,69 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
 // Not found: *found false (an alias or no such object: find_object says).
 Status SqliteStore::find_object_and_chunks(const std::string& name, const std::string& key,
                                            ObjectRecord* record, bool* found) {
+    const ChunkSpan span = *expected_;
+    expected_.reset();  // one lookup per hint
+    Prefetched fetched;
+    CRQX_RETURN_IF_ERROR(fetch_object_and_chunks(name, key, span, record, &fetched, found));
+    if (!*found) return Status::OK();
+    remember_found(key, fetched.id, *record);
+    prefetched_ = std::move(fetched);
+    return Status::OK();
+}
+
+Status SqliteStore::fetch_object_and_chunks(const std::string& name, const std::string& key,
+                                            ChunkSpan span, ObjectRecord* record,
+                                            Prefetched* fetched, bool* found) {
     // No column of objects but id shares its name with one of chunks.
     static const std::string sql =
         std::string("SELECT ") + kObjectColumns +
         ", o.id, c.chunk, c.data, c.checksum FROM objects o"
         " LEFT JOIN chunks c ON c.object_id = o.id AND c.chunk BETWEEN ?2 AND ?3"
         " WHERE o.name_key = ?1 ORDER BY c.chunk";
-    const ChunkSpan span = *expected_;
-    expected_.reset();  // one lookup per hint
+    *found = false;
     Statement st(db_, sql.c_str());
     int rc = st.bind(1, key).bind(2, span.first).bind(3, span.last).step();
     if (rc == SQLITE_DONE) return Status::OK();
     if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
     read_record(st, record);
-    Prefetched fetched;
-    fetched.id = st.column_int(15);
-    fetched.span = span;
-    remember_found(key, fetched.id, *record);
+    fetched->id = st.column_int(15);
+    fetched->span = span;
     do {
         if (st.column_is_null(16)) continue;  // no chunk in the span
-        fetched.chunks.push_back({Chunk{st.column_int(16), st.column_blob(17)}, st.column_int(18)});
+        fetched->chunks.push_back({Chunk{st.column_int(16), st.column_blob(17)}, st.column_int(18)});
     } while ((rc = st.step()) == SQLITE_ROW);
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
-    prefetched_ = std::move(fetched);
     *found = true;
+    return Status::OK();
+}
+
+Status SqliteStore::confirm_loose_lookup() {
+    loose_ = false;
+    if (cached_key_.empty() || !prefetched_) {
+        forget_found();
+        return Status::OK();
+    }
+    const std::string key = cached_key_;
+    const ObjectRecord seen = cached_record_;
+    Prefetched before = std::move(*prefetched_);
+    forget_found();
+    ObjectRecord now;
+    Prefetched again;
+    bool found = false;
+    CRQX_RETURN_IF_ERROR(fetch_object_and_chunks(seen.name, key, before.span, &now, &again, &found));
+    auto same_chunk = [](const std::pair<Chunk, int64_t>& a, const std::pair<Chunk, int64_t>& b) {
+        return a.first.number == b.first.number && a.second == b.second;
+    };
+    if (!found || again.id != before.id || !same_but_span(now, seen) ||
+        now.modified_ms != seen.modified_ms || now.first_index != seen.first_index ||
+        now.last_index != seen.last_index ||
+        !std::equal(again.chunks.begin(), again.chunks.end(), before.chunks.begin(),
+                    before.chunks.end(), same_chunk))
+        return Status::Error(HLOCKD, "object '" + seen.name +
+                                         "' changed while the call read it (another process"
+                                         " posted); repeat the call");
+    remember_found(key, again.id, now);
+    if (!before.taken) prefetched_ = std::move(again);
     return Status::OK();
 }
 
@@ -284,6 +337,7 @@ Status SqliteStore::delete_object(const std::string& name) {
 Status SqliteStore::list_objects(std::vector<ObjectRecord>* records) {
     static const std::string sql =
         std::string("SELECT ") + kObjectColumns + " FROM objects ORDER BY name_key";
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
     Statement st(db_, sql.c_str());
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
@@ -314,6 +368,7 @@ void wanted_key(sqlite3_context* context, int, sqlite3_value** args) {
 Status SqliteStore::find_objects(const std::string& from, const std::string& to,
                                  const std::function<bool(const std::string& key)>& wanted,
                                  std::vector<ObjectRecord>* records) {
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
     if (!key_filter_registered_) {
         int rc = sqlite3_create_function(db_, "wanted_key", 1, SQLITE_UTF8, &key_filter_,
                                          wanted_key, nullptr, nullptr);

@@ -38,22 +38,25 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
         " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk",
         "SELECT chunk, data, checksum FROM chunks"
         " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk"};
-    // Another process may have upgraded the file since (never back).
-    if (format_ < kFormatVersion && !in_transaction_) format_version(db_, &format_);
-    bool current = format_ >= 2;
     std::string key = name_key(name);
     int64_t id = cached_id(key);
-    if (prefetched_ && id != 0 && prefetched_->id == id && prefetched_->span.first == first &&
-        prefetched_->span.last == last) {
-        Prefetched fetched = std::move(*prefetched_);
-        prefetched_.reset();
-        for (auto& [chunk, checksum] : fetched.chunks) {
+    if (prefetched_ && !prefetched_->taken && id != 0 && prefetched_->id == id &&
+        prefetched_->span.first == first && prefetched_->span.last == last) {
+        // Taken once; what is left (numbers, checksums) may still confirm a
+        // loose lookup.
+        prefetched_->taken = true;
+        for (auto& [chunk, checksum] : prefetched_->chunks) {
             if (!intact(chunk.number, checksum, chunk.data))
                 return damaged(name, chunk.number, "fails its checksum");
             chunks->push_back(std::move(chunk));
         }
         return Status::OK();
     }
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
+    id = cached_id(key);  // a confirmed loose lookup keeps it, a failed one fails above
+    // Another process may have upgraded the file since (never back).
+    if (format_ < kFormatVersion && !in_transaction_) format_version(db_, &format_);
+    bool current = format_ >= 2;
     Statement st(db_, id != 0 ? by_id[current] : by_name[current].c_str());
     if (id != 0)
         st.bind(1, id);
@@ -104,6 +107,7 @@ Status SqliteStore::delete_chunks(int64_t id) {
 // SQLite's own check of the file's structure, then every chunk against
 // its checksum.
 Status SqliteStore::check_file() {
+    CRQX_RETURN_IF_ERROR(enter_snapshot());
     {
         Statement st(db_, "PRAGMA integrity_check");
         int rc = st.step();

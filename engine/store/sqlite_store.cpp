@@ -265,7 +265,7 @@ SqliteStore::~SqliteStore() {
 }
 
 Status SqliteStore::begin_write(int busy_code) {
-    if (read_open_) end_read_transaction();  // a write lock is taken from no snapshot
+    end_scope_snapshot();  // a write lock is taken from no snapshot
     int rc = exec(db_, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return sqlite_error(db_, rc, "taking the write lock", busy_code);
     in_transaction_ = true;
@@ -273,15 +273,15 @@ Status SqliteStore::begin_write(int busy_code) {
     return Status::OK();
 }
 
-// A read scope outside a write transaction opens a read transaction: its
-// first statement takes SQLite's read locks (and the snapshot) once for the
-// whole call, where each statement on its own would take and release them.
-// It lasts one call only, so the next call sees another process's posts and
-// a writer's checkpoint is never held back for long.
+// A read scope outside a write transaction opens a read transaction before
+// its first statement: that statement takes SQLite's read locks (and the
+// snapshot) once for the whole call, where each statement on its own would
+// take and release them. It lasts one call only, so the next call sees
+// another process's posts and a writer's checkpoint is never held back for
+// long. (A hinted lookup may run first on its own: see Prefetched.)
 void SqliteStore::begin_read() {
     if (read_depth_++ > 0 || in_transaction_) return;
-    Statement begin(db_, "BEGIN");
-    read_open_ = begin.step() == SQLITE_DONE;
+    read_pending_ = true;
 }
 
 void SqliteStore::end_read() {
@@ -289,7 +289,24 @@ void SqliteStore::end_read() {
     if (read_depth_ > 0) return;
     expected_.reset();  // the hint ends with the scope, and what it fetched
     prefetched_.reset();
+    end_scope_snapshot();
+}
+
+void SqliteStore::end_scope_snapshot() {
+    read_pending_ = false;
+    if (loose_) {
+        loose_ = false;
+        forget_found();  // found by that one statement only
+    }
     if (read_open_) end_read_transaction();
+}
+
+Status SqliteStore::enter_snapshot() {
+    if (!read_pending_) return Status::OK();
+    read_pending_ = false;
+    Statement begin(db_, "BEGIN");
+    read_open_ = begin.step() == SQLITE_DONE;
+    return loose_ ? confirm_loose_lookup() : Status::OK();
 }
 
 void SqliteStore::expect_chunk_span(int64_t first, int64_t last) {
@@ -490,7 +507,7 @@ Status SqliteStore::pack() {
 
 Status SqliteStore::close(bool post_first) {
     Status s = post_first ? post() : Status::OK();
-    if (read_open_) end_read_transaction();
+    end_scope_snapshot();
     finish("ROLLBACK", "closing");
     forget_statements(db_);
     sqlite3_close_v2(db_);

@@ -76,12 +76,43 @@ private:
         int64_t writes_before;  // total_changes() when it began
     };
 
+    // A reading call's expected chunk span, and the chunks its lookup
+    // fetched with the object (with their stored checksums), handed to the
+    // read that asks for exactly that object and span in the same snapshot.
+    //
+    // A hinted lookup that is the scope's first statement runs on its own,
+    // without the scope's transaction: when it finds a series, its one
+    // statement usually answers the whole call (the read takes the chunks
+    // it fetched), and a transaction around it would only cost two more
+    // statements. Should the call need another statement, the transaction
+    // begins then and the lookup is confirmed in it (confirm_loose_lookup).
+    struct ChunkSpan {
+        int64_t first = 0;
+        int64_t last = 0;
+    };
+    struct Prefetched {
+        int64_t id = 0;
+        ChunkSpan span;
+        std::vector<std::pair<Chunk, int64_t>> chunks;  // with their stored checksums
+        bool taken = false;  // handed to the read (the bytes moved out, the rest kept)
+    };
+
     bool holds_lock_for_session() const { return mode_ == Mode::Update || mode_ == Mode::Write; }
     Status begin_write(int busy_code);
     // Ends the read transaction a read scope opened (snapshot and locks).
     void end_read_transaction();
-    // Within one transaction (read or write): what was found stays valid.
-    bool in_snapshot() const { return in_transaction_ || read_open_; }
+    // Ends whatever the outermost read scope holds: its transaction, or the
+    // lookup it made on its own (loose_).
+    void end_scope_snapshot();
+    // Before a read scope's statement: its transaction begins with the
+    // first (after confirming a lookup made on its own, if any).
+    Status enter_snapshot();
+    // The loose lookup seen again in the scope's new transaction: the same
+    // record and chunks, or HLOCKD (the call would mix two states).
+    Status confirm_loose_lookup();
+    // Within one transaction (read or write), or the one statement of a
+    // loose lookup: what was found stays valid.
+    bool in_snapshot() const { return in_transaction_ || read_open_ || loose_; }
     Status finish(const char* sql, const char* what);
     Status undo_change(const OpenChange& change, bool* whole);
     // Opens the write transaction and upgrades an older file.
@@ -96,6 +127,11 @@ private:
     // find_object's lookup together with the expected chunks (one statement).
     Status find_object_and_chunks(const std::string& name, const std::string& key,
                                   ObjectRecord* record, bool* found);
+    // Its statement alone: the object under its own name and its chunks of
+    // `span` (*found false when no object has that name as its own).
+    Status fetch_object_and_chunks(const std::string& name, const std::string& key,
+                                   ChunkSpan span, ObjectRecord* record, Prefetched* fetched,
+                                   bool* found);
     // The object found last (cached_key_ and the rest), and forgetting it
     // with the chunks fetched along.
     void remember_found(std::string key, int64_t id, const ObjectRecord& record);
@@ -114,7 +150,9 @@ private:
     bool in_transaction_ = false;      // a write transaction is open
     bool dirty_ = false;               // it holds unposted changes
     int read_depth_ = 0;               // read scopes open (nested)
+    bool read_pending_ = false;        // the outermost one has run no statement yet
     bool read_open_ = false;           // the outermost one holds a read transaction
+    bool loose_ = false;               // its only statement was a hinted lookup (below)
     std::vector<OpenChange> changes_;  // innermost last
     int format_ = kFormatVersion;      // the file's format version
     int64_t modified_ms_ = 0;          // time of the last unposted change (0: none)
@@ -130,18 +168,6 @@ private:
     int64_t cached_id_ = 0;
     ObjectRecord cached_record_;
 
-    // A reading call's expected chunk span, and the chunks its lookup
-    // fetched with the object (with their stored checksums), handed to the
-    // read that asks for exactly that object and span in the same snapshot.
-    struct ChunkSpan {
-        int64_t first = 0;
-        int64_t last = 0;
-    };
-    struct Prefetched {
-        int64_t id = 0;
-        ChunkSpan span;
-        std::vector<std::pair<Chunk, int64_t>> chunks;  // with their stored checksums
-    };
     std::optional<ChunkSpan> expected_;
     std::optional<Prefetched> prefetched_;
 

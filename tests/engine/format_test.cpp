@@ -371,4 +371,64 @@ TEST_F(HintedReads, AWriteBetweenLookupAndReadWins) {
     ASSERT_TRUE(db_.store->restore().ok());
 }
 
+// A hinted lookup runs on its own, before the call's transaction. When the
+// call then needs another statement, it sees the object as that lookup saw
+// it or fails: never one state's record with another state's values.
+class LooseLookup : public HintedReads {
+protected:
+    // Another process changes the file (values of `name` at `index`).
+    void post_from_another_process(const char* name, int64_t index, double value) {
+        store::Database other;
+        ASSERT_TRUE(store::open_store(path_, Mode::Shared, {}, &other.store).ok());
+        series::ValuedObject o;
+        ASSERT_TRUE(series::find_valued(other, name, &o).ok());
+        ASSERT_TRUE(series::write_span(other, o, {index, index}, &value).ok());
+        ASSERT_TRUE(other.store->close(true).ok());
+    }
+};
+
+TEST_F(LooseLookup, AChangeOfItsObjectBeforeTheNextStatementFailsTheCall) {
+    store::ReadScope scope(*db_.store);
+    db_.store->expect_chunk_span(0, 0);
+    series::ValuedObject o;
+    ASSERT_TRUE(series::find_valued(db_, "H", &o).ok());
+    post_from_another_process("H", 5, -1.0);
+    std::vector<double> out(11);
+    Status s = series::read_span(db_, o, {1020, 1030}, out.data());  // not the hinted chunks
+    EXPECT_EQ(HLOCKD, s.code());
+    EXPECT_NE(std::string::npos, s.message().find("'H' changed while the call read it"))
+        << s.message();
+}
+
+TEST_F(LooseLookup, OtherChangesOrNoneLeaveTheCallWhole) {
+    ASSERT_TRUE(objects::create_object(db_, "G", {HSERIE, HDAILY, HPRECN, 0, 0}).ok());
+    ASSERT_TRUE(write<double>("G", {0, 0}, {1.0}).ok());
+    ASSERT_TRUE(db_.store->post().ok());
+    for (bool other_change : {false, true}) {
+        store::ReadScope scope(*db_.store);
+        db_.store->expect_chunk_span(0, 0);
+        series::ValuedObject o;
+        ASSERT_TRUE(series::find_valued(db_, "H", &o).ok());
+        if (other_change) post_from_another_process("G", 0, 2.0);
+        std::vector<double> out(11);
+        ASSERT_TRUE(series::read_span(db_, o, {1020, 1030}, out.data()).ok()) << other_change;
+        EXPECT_EQ(1020.5, out.front());
+        std::vector<double> g;
+        ASSERT_TRUE(read("G", {0, 0}, &g).ok());
+        EXPECT_EQ(other_change ? 2.0 : 1.0, g[0]);  // the transaction began after that post
+    }
+}
+
+// Taken once: a second read of the hinted span in the same call reads it
+// again (in the call's transaction) and gets the same values.
+TEST_F(LooseLookup, TheFetchedChunksAreHandedOutOnce) {
+    store::ReadScope scope(*db_.store);
+    db_.store->expect_chunk_span(0, 0);
+    std::vector<double> first, second;
+    ASSERT_TRUE(read("H", {3, 7}, &first).ok());
+    ASSERT_TRUE(read("H", {3, 7}, &second).ok());
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(3.5, second.front());
+}
+
 }  // namespace
