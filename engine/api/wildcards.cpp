@@ -56,10 +56,10 @@ void qzvnxwc(int* status, int dbkey, char* objnam, int* class_, int* type, int* 
                    CRQX_RETURN_IF_ERROR(api::database(dbkey, &db));
                    objects::Search* search = nullptr;
                    CRQX_RETURN_IF_ERROR(objects::classic_search(dbkey, &search));
-                   store::ObjectRecord r;
-                   CRQX_RETURN_IF_ERROR(objects::peek_match(*search, &r));
-                   *class_ = r.object_class, *type = r.type, *freq = r.frequency;
-                   return deliver(*search, api::text_out(objnam, api::capacity_of(objnam), r.name,
+                   const store::ObjectSummary* m = nullptr;
+                   CRQX_RETURN_IF_ERROR(objects::peek_match(*search, &m));
+                   *class_ = m->object_class, *type = m->type, *freq = m->frequency;
+                   return deliver(*search, api::text_out(objnam, api::capacity_of(objnam), m->name,
                                                          "the name"));
                }));
 }
@@ -85,16 +85,16 @@ int zavo_get_next_wildcard(int wildkey, char* objname, int* obj_class, int* type
         CRQX_RETURN_IF_ERROR(objects::find_search(wildkey, &search));
         size_t capacity = 0;
         CRQX_RETURN_IF_ERROR(api::capacity_from_length(inlen, &capacity));
-        store::ObjectRecord r;
-        Status next = objects::peek_match(*search, &r);
+        const store::ObjectSummary* m = nullptr;
+        Status next = objects::peek_match(*search, &m);
         if (!next.ok())
             return Status::Error(next.code(),
                                  "search " + std::to_string(wildkey) + ": " + next.message());
-        *obj_class = r.object_class, *type = r.type, *freq = r.frequency;
-        *start_index = objects::index_or_missing(r.first_index);
-        *end_index = objects::index_or_missing(r.last_index);
-        *outlen = static_cast<int>(r.name.size());
-        return deliver(*search, api::text_out(objname, capacity, r.name, "the name"));
+        *obj_class = m->object_class, *type = m->type, *freq = m->frequency;
+        *start_index = objects::index_or_missing(m->first_index);
+        *end_index = objects::index_or_missing(m->last_index);
+        *outlen = static_cast<int>(m->name.size());
+        return deliver(*search, api::text_out(objname, capacity, m->name, "the name"));
     });
 }
 

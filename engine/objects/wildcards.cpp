@@ -1,5 +1,6 @@
 #include "objects/wildcards.h"
 
+#include <functional>
 #include <map>
 
 #include "objects/names.h"
@@ -61,20 +62,25 @@ Status start_search(store::Database& db, const std::string& pattern, int only_cl
     std::string start_key = store::name_key(start);
     if (start_key > from) from = start_key;
     if (!to.empty() && from >= to) return Status::OK();
-    std::vector<store::ObjectRecord> found;
-    CRQX_RETURN_IF_ERROR(db.store->find_objects(
-        from, to, [&](const std::string& key) { return wildcard_match(pattern, key); }, &found));
-    for (store::ObjectRecord& r : found)
+    // A literal prefix and then only stars: every key of the range matches.
+    const size_t wild = pattern.find_first_of("*?");
+    const bool prefix_only = pattern.find_first_not_of('*', wild) == std::string::npos &&
+                             wild != std::string::npos;
+    std::function<bool(const std::string&)> wanted;
+    if (!prefix_only) wanted = [&](const std::string& key) { return wildcard_match(pattern, key); };
+    std::vector<store::ObjectSummary> found;
+    CRQX_RETURN_IF_ERROR(db.store->find_objects(from, to, wanted, &found));
+    for (store::ObjectSummary& r : found)
         if (only_class == 0 || r.object_class == only_class)
             search->matches.push_back(std::move(r));
     return Status::OK();
 }
 
-Status peek_match(Search& search, store::ObjectRecord* record) {
+Status peek_match(Search& search, const store::ObjectSummary** match) {
     store::Database* db = nullptr;
     CRQX_RETURN_IF_ERROR(store::find_database(search.dbkey, &db));
     if (search.next >= search.matches.size()) return Status::Error(HNOOBJ, "no more matches");
-    *record = search.matches[search.next];
+    *match = &search.matches[search.next];
     return Status::OK();
 }
 

@@ -15,7 +15,7 @@ namespace objects {
 
 struct Search {
     int dbkey = 0;
-    std::vector<store::ObjectRecord> matches;
+    std::vector<store::ObjectSummary> matches;
     size_t next = 0;
 };
 
@@ -26,11 +26,12 @@ struct Search {
 Status start_search(store::Database& db, const std::string& pattern, int only_class,
                     const std::string& start, Search* search);
 
-// The next match without moving past it, or HNOOBJ when none is left;
+// The next match without moving past it (valid until the search moves or
+// ends), or HNOOBJ when none is left;
 // HBKEY when the search's database has been closed since. A caller moves on
 // with advance() once the match is delivered, so a name that did not fit
 // the caller's buffer is handed out again.
-Status peek_match(Search& search, store::ObjectRecord* record);
+Status peek_match(Search& search, const store::ObjectSummary** match);
 void advance(Search& search);
 
 // The classic search of database `dbkey` (HNWILD when none was started).

@@ -2,6 +2,7 @@
 // records, as SQL over the tables of schema.cpp (value chunks live in
 // sqlite_chunks.cpp).
 #include <algorithm>
+#include <array>
 #include <map>
 
 #include "store/schema.h"
@@ -364,31 +365,38 @@ void wanted_key(sqlite3_context* context, int, sqlite3_value** args) {
 }  // namespace
 
 // One walk of the name index over the range: the filter runs on the key the
-// index holds, and only the rows it takes are read from the table.
+// index holds, and only the rows it takes are read from the table (the
+// columns a search hands out).
 Status SqliteStore::find_objects(const std::string& from, const std::string& to,
                                  const std::function<bool(const std::string& key)>& wanted,
-                                 std::vector<ObjectRecord>* records) {
+                                 std::vector<ObjectSummary>* found) {
     CRQX_RETURN_IF_ERROR(enter_snapshot());
-    if (!key_filter_registered_) {
+    if (wanted && !key_filter_registered_) {
         int rc = sqlite3_create_function(db_, "wanted_key", 1, SQLITE_UTF8, &key_filter_,
                                          wanted_key, nullptr, nullptr);
         if (rc != SQLITE_OK) return sqlite_error(db_, rc, "listing the objects", HLOCKD);
         key_filter_registered_ = true;
     }
-    static const std::string bounded = std::string("SELECT ") + kObjectColumns +
-                                       " FROM objects WHERE name_key >= ?1 AND name_key < ?2"
-                                       " AND wanted_key(name_key) ORDER BY name_key";
-    static const std::string open = std::string("SELECT ") + kObjectColumns +
-                                    " FROM objects WHERE name_key >= ?1"
-                                    " AND wanted_key(name_key) ORDER BY name_key";
-    Statement st(db_, to.empty() ? open.c_str() : bounded.c_str());
+    // Indexed by bit 0: an upper bound, bit 1: a filter.
+    static const std::array<std::string, 4> sql = [] {
+        std::array<std::string, 4> out;
+        for (size_t i = 0; i < out.size(); ++i)
+            out[i] = std::string(
+                         "SELECT name, class, type, frequency, first_index, last_index"
+                         " FROM objects WHERE name_key >= ?1") +
+                     (i & 1 ? " AND name_key < ?2" : "") +
+                     (i & 2 ? " AND wanted_key(name_key)" : "") + " ORDER BY name_key";
+        return out;
+    }();
+    Statement st(db_, sql[(to.empty() ? 0 : 1) | (wanted ? 2 : 0)].c_str());
     st.bind(1, from);
     if (!to.empty()) st.bind(2, to);
-    key_filter_ = &wanted;
+    key_filter_ = wanted ? &wanted : nullptr;
     int rc;
     while ((rc = st.step()) == SQLITE_ROW) {
-        records->emplace_back();
-        read_record(st, &records->back());
+        found->push_back({st.column_text(0), static_cast<int>(st.column_int(1)),
+                          static_cast<int>(st.column_int(2)), static_cast<int>(st.column_int(3)),
+                          optional_index(st, 4), optional_index(st, 5)});
     }
     key_filter_ = nullptr;
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "listing the objects", HLOCKD);

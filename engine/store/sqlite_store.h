@@ -51,7 +51,7 @@ public:
     Status list_objects(std::vector<ObjectRecord>* records) override;
     Status find_objects(const std::string& from, const std::string& to,
                         const std::function<bool(const std::string& key)>& wanted,
-                        std::vector<ObjectRecord>* records) override;
+                        std::vector<ObjectSummary>* found) override;
     Status read_chunk_span(const std::string& name, int64_t first, int64_t last,
                            std::vector<Chunk>* chunks) override;  // sqlite_chunks.cpp
     Status write_chunks(const std::string& name, const std::vector<Chunk>& chunks) override;

@@ -77,6 +77,17 @@ struct ObjectRecord {
     double growth_hint = 0.0;
 };
 
+// What a name search hands out of each object it finds: its record's
+// name, class, type, frequency and span.
+struct ObjectSummary {
+    std::string name;
+    int object_class = 0;
+    int type = 0;
+    int frequency = 0;
+    std::optional<int32_t> first_index;
+    std::optional<int32_t> last_index;
+};
+
 // A stored piece of an object's values, opaque to the catalog (the series
 // room defines what a chunk holds, series/chunk_codec.h). Copies move chunks
 // unchanged. Chunk bytes begin with a 4-byte header (first slot held, slots
@@ -174,17 +185,19 @@ public:
     // Every object, in name order (case-insensitive).
     virtual Status list_objects(std::vector<ObjectRecord>* records) = 0;
     // The objects whose name keys (name_key) lie in [from, to) (`to` empty:
-    // no upper bound) and pass `wanted`, in name order. A store may test
-    // `wanted` on the key alone and load only the records that pass.
+    // no upper bound) and pass `wanted` (empty: every key in the range), in
+    // name order. A store may test `wanted` on the key alone and load only
+    // the records that pass.
     virtual Status find_objects(const std::string& from, const std::string& to,
                                 const std::function<bool(const std::string& key)>& wanted,
-                                std::vector<ObjectRecord>* records) {
+                                std::vector<ObjectSummary>* found) {
         std::vector<ObjectRecord> all;
         CRQX_RETURN_IF_ERROR(list_objects(&all));
         for (ObjectRecord& r : all) {
             std::string key = name_key(r.name);
-            if (key >= from && (to.empty() || key < to) && wanted(key))
-                records->push_back(std::move(r));
+            if (key >= from && (to.empty() || key < to) && (!wanted || wanted(key)))
+                found->push_back({std::move(r.name), r.object_class, r.type, r.frequency,
+                                  r.first_index, r.last_index});
         }
         return Status::OK();
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/codes.h"
 #include "crqx.h"
@@ -96,6 +97,9 @@ TEST(WildcardPrefixes, MatchExactlyWhatAFullWalkFinds) {
     } cases[] = {
         {"S1*", " ", "S1 s10 S19.Z S1Z9 S1_X "},
         {"s1*", " ", "S1 s10 S19.Z S1Z9 S1_X "},
+        {"S1**", " ", "S1 s10 S19.Z S1Z9 S1_X "},
+        {"*", " ", "R9 S S1 s10 S19.Z S1Z9 S1_X S2 T1 "},
+        {"*", "S2", "S2 T1 "},
         {"S1?", " ", "s10 "},
         {"S1*9", " ", "S1Z9 "},
         {"S*", "S1_", "S1_X S2 "},
@@ -105,6 +109,24 @@ TEST(WildcardPrefixes, MatchExactlyWhatAFullWalkFinds) {
         {"?1*", " ", "S1 s10 S19.Z S1Z9 S1_X T1 "},
     };
     for (const auto& c : cases) EXPECT_EQ(c.want, found(c.pattern, c.start)) << c.pattern;
+
+    // What a search hands out of each match is its object's, prefix or not.
+    int range[3];
+    ASSERT_EQ(HSUCC, zavo_init_range_from_indexes(range, HDAILY, 7, 9));
+    float values[3] = {1, 2, 3};
+    ASSERT_EQ(HSUCC, zavo_write_numerics(dbkey, const_cast<char*>("S2"), range, values));
+    for (const char* pattern : {"S2*", "S2", "?2"}) {
+        int key = 0, c = 0, t = 0, f = 0, first = 0, last = 0, outlen = 0;
+        char name[64];
+        ASSERT_EQ(HSUCC, zavo_init_wildcard(dbkey, &key, const_cast<char*>(pattern), 0,
+                                            const_cast<char*>(" ")));
+        ASSERT_EQ(HSUCC,
+                  zavo_get_next_wildcard(key, name, &c, &t, &f, &first, &last, 63, &outlen));
+        EXPECT_EQ((std::vector<int>{HSERIE, HNUMRC, HDAILY, 7, 9, 2}),
+                  (std::vector<int>{c, t, f, first, last, outlen}))
+            << pattern;
+        zavo_free_wildcard(key);
+    }
     qzvfin(&status);
 }
 
