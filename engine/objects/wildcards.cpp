@@ -64,8 +64,8 @@ Status start_search(store::Database& db, const std::string& pattern, int only_cl
     if (!to.empty() && from >= to) return Status::OK();
     // A literal prefix and then only stars: every key of the range matches.
     const size_t wild = pattern.find_first_of("*?");
-    const bool prefix_only = pattern.find_first_not_of('*', wild) == std::string::npos &&
-                             wild != std::string::npos;
+    const bool prefix_only =
+        pattern.find_first_not_of('*', wild) == std::string::npos && wild != std::string::npos;
     std::function<bool(const std::string&)> wanted;
     if (!prefix_only) wanted = [&](const std::string& key) { return wildcard_match(pattern, key); };
     std::vector<store::ObjectSummary> found;

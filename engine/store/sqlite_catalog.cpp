@@ -215,7 +215,8 @@ Status SqliteStore::fetch_object_and_chunks(const std::string& name, const std::
     fetched->span = span;
     do {
         if (st.column_is_null(16)) continue;  // no chunk in the span
-        fetched->chunks.push_back({Chunk{st.column_int(16), st.column_blob(17)}, st.column_int(18)});
+        fetched->chunks.push_back(
+            {Chunk{st.column_int(16), st.column_blob(17)}, st.column_int(18)});
     } while ((rc = st.step()) == SQLITE_ROW);
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
     *found = true;
@@ -235,7 +236,8 @@ Status SqliteStore::confirm_loose_lookup() {
     ObjectRecord now;
     Prefetched again;
     bool found = false;
-    CRQX_RETURN_IF_ERROR(fetch_object_and_chunks(seen.name, key, before.span, &now, &again, &found));
+    CRQX_RETURN_IF_ERROR(
+        fetch_object_and_chunks(seen.name, key, before.span, &now, &again, &found));
     auto same_chunk = [](const std::pair<Chunk, int64_t>& a, const std::pair<Chunk, int64_t>& b) {
         return a.first.number == b.first.number && a.second == b.second;
     };

@@ -129,9 +129,8 @@ private:
                                   ObjectRecord* record, bool* found);
     // Its statement alone: the object under its own name and its chunks of
     // `span` (*found false when no object has that name as its own).
-    Status fetch_object_and_chunks(const std::string& name, const std::string& key,
-                                   ChunkSpan span, ObjectRecord* record, Prefetched* fetched,
-                                   bool* found);
+    Status fetch_object_and_chunks(const std::string& name, const std::string& key, ChunkSpan span,
+                                   ObjectRecord* record, Prefetched* fetched, bool* found);
     // The object found last (cached_key_ and the rest), and forgetting it
     // with the chunks fetched along.
     void remember_found(std::string key, int64_t id, const ObjectRecord& record);

@@ -120,8 +120,7 @@ TEST(WildcardPrefixes, MatchExactlyWhatAFullWalkFinds) {
         char name[64];
         ASSERT_EQ(HSUCC, zavo_init_wildcard(dbkey, &key, const_cast<char*>(pattern), 0,
                                             const_cast<char*>(" ")));
-        ASSERT_EQ(HSUCC,
-                  zavo_get_next_wildcard(key, name, &c, &t, &f, &first, &last, 63, &outlen));
+        ASSERT_EQ(HSUCC, zavo_get_next_wildcard(key, name, &c, &t, &f, &first, &last, 63, &outlen));
         EXPECT_EQ((std::vector<int>{HSERIE, HNUMRC, HDAILY, 7, 9, 2}),
                   (std::vector<int>{c, t, f, first, last, outlen}))
             << pattern;
