@@ -159,11 +159,10 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
         // when it found a series, whose read it answers.
         bool found = false;
         CRQX_RETURN_IF_ERROR(find_object_and_chunks(name, key, record, &found));
-        if (found && record->object_class == HSERIE) {
+        if (found) {
             loose_ = true;
             return Status::OK();
         }
-        forget_found();  // looked up again in the scope's transaction
     }
     CRQX_RETURN_IF_ERROR(enter_snapshot());
     if (expected_ && in_snapshot()) {
@@ -181,36 +180,43 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
     return Status::OK();
 }
 
-// The object under its own name and the chunks of the expected span, in
+// The series under its own name and the chunks of the expected span, in
 // one statement: the chunks wait in prefetched_ for the read that follows.
-// Not found: *found false (an alias or no such object: find_object says).
+// Not found: *found false (an alias, no such object, or not a series:
+// find_object looks it up in full).
 Status SqliteStore::find_object_and_chunks(const std::string& name, const std::string& key,
                                            ObjectRecord* record, bool* found) {
     const ChunkSpan span = *expected_;
     expected_.reset();  // one lookup per hint
     Prefetched fetched;
-    CRQX_RETURN_IF_ERROR(fetch_object_and_chunks(name, key, span, record, &fetched, found));
+    CRQX_RETURN_IF_ERROR(fetch_object_and_chunks(name, key, span, &fetched, found));
+    if (*found && fetched.record.object_class != HSERIE) *found = false;
     if (!*found) return Status::OK();
-    remember_found(key, fetched.id, *record);
+    *record = fetched.record;
     prefetched_ = std::move(fetched);
     return Status::OK();
 }
 
 Status SqliteStore::fetch_object_and_chunks(const std::string& name, const std::string& key,
-                                            ChunkSpan span, ObjectRecord* record,
-                                            Prefetched* fetched, bool* found) {
-    // No column of objects but id shares its name with one of chunks.
-    static const std::string sql =
-        std::string("SELECT ") + kObjectColumns +
-        ", o.id, c.chunk, c.data, c.checksum FROM objects o"
-        " LEFT JOIN chunks c ON c.object_id = o.id AND c.chunk BETWEEN ?2 AND ?3"
-        " WHERE o.name_key = ?1 ORDER BY c.chunk";
+                                            ChunkSpan span, Prefetched* fetched, bool* found) {
+    // The record's columns but its texts (empty here); no column of
+    // objects but id shares its name with one of chunks.
+    static const std::string sql = [] {
+        std::string columns = kObjectColumns;
+        const std::string texts = "description, documentation";
+        columns.replace(columns.find(texts), texts.size(), "'', ''");
+        return "SELECT " + columns +
+               ", o.id, c.chunk, c.data, c.checksum FROM objects o"
+               " LEFT JOIN chunks c ON c.object_id = o.id AND c.chunk BETWEEN ?2 AND ?3"
+               " WHERE o.name_key = ?1 ORDER BY c.chunk";
+    }();
     *found = false;
     Statement st(db_, sql.c_str());
-    int rc = st.bind(1, key).bind(2, span.first).bind(3, span.last).step();
+    int rc = st.bind_static(1, key).bind(2, span.first).bind(3, span.last).step();
     if (rc == SQLITE_DONE) return Status::OK();
     if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
-    read_record(st, record);
+    read_record(st, &fetched->record);
+    fetched->key = key;
     fetched->id = st.column_int(15);
     fetched->span = span;
     do {
@@ -225,22 +231,17 @@ Status SqliteStore::fetch_object_and_chunks(const std::string& name, const std::
 
 Status SqliteStore::confirm_loose_lookup() {
     loose_ = false;
-    if (cached_key_.empty() || !prefetched_) {
-        forget_found();
-        return Status::OK();
-    }
-    const std::string key = cached_key_;
-    const ObjectRecord seen = cached_record_;
+    if (!prefetched_) return Status::OK();
     Prefetched before = std::move(*prefetched_);
-    forget_found();
-    ObjectRecord now;
+    prefetched_.reset();
     Prefetched again;
     bool found = false;
     CRQX_RETURN_IF_ERROR(
-        fetch_object_and_chunks(seen.name, key, before.span, &now, &again, &found));
+        fetch_object_and_chunks(before.record.name, before.key, before.span, &again, &found));
     auto same_chunk = [](const std::pair<Chunk, int64_t>& a, const std::pair<Chunk, int64_t>& b) {
         return a.first.number == b.first.number && a.second == b.second;
     };
+    const ObjectRecord &seen = before.record, &now = again.record;
     if (!found || again.id != before.id || !same_but_span(now, seen) ||
         now.modified_ms != seen.modified_ms || now.first_index != seen.first_index ||
         now.last_index != seen.last_index ||
@@ -249,7 +250,6 @@ Status SqliteStore::confirm_loose_lookup() {
         return Status::Error(HLOCKD, "object '" + seen.name +
                                          "' changed while the call read it (another process"
                                          " posted); repeat the call");
-    remember_found(key, again.id, now);
     if (!before.taken) prefetched_ = std::move(again);
     return Status::OK();
 }

@@ -39,8 +39,7 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
         "SELECT chunk, data, checksum FROM chunks"
         " WHERE object_id = ?1 AND chunk BETWEEN ?2 AND ?3 ORDER BY chunk"};
     std::string key = name_key(name);
-    int64_t id = cached_id(key);
-    if (prefetched_ && !prefetched_->taken && id != 0 && prefetched_->id == id &&
+    if (prefetched_ && !prefetched_->taken && prefetched_->key == key &&
         prefetched_->span.first == first && prefetched_->span.last == last) {
         // Taken once; what is left (numbers, checksums) may still confirm a
         // loose lookup.
@@ -53,7 +52,7 @@ Status SqliteStore::read_chunk_span(const std::string& name, int64_t first, int6
         return Status::OK();
     }
     CRQX_RETURN_IF_ERROR(enter_snapshot());
-    id = cached_id(key);  // a confirmed loose lookup keeps it, a failed one fails above
+    int64_t id = cached_id(key);
     // Another process may have upgraded the file since (never back).
     if (format_ < kFormatVersion && !in_transaction_) format_version(db_, &format_);
     bool current = format_ >= 2;

@@ -90,7 +90,15 @@ private:
         int64_t first = 0;
         int64_t last = 0;
     };
+    //
+    // The record that lookup gives leaves out the object's description and
+    // documentation (a read does not use them, and each text column costs
+    // SQLite an allocation): it goes to the reading caller only and is never
+    // kept as the object found (cached_record_), which a later change could
+    // write back.
     struct Prefetched {
+        std::string key;      // the object's name key
+        ObjectRecord record;  // without its texts
         int64_t id = 0;
         ChunkSpan span;
         std::vector<std::pair<Chunk, int64_t>> chunks;  // with their stored checksums
@@ -124,13 +132,14 @@ private:
     void refresh_if_changed();
     void forget_cached();
     Status object_id(const std::string& name, int64_t* id);
-    // find_object's lookup together with the expected chunks (one statement).
+    // find_object's lookup of a series together with the expected chunks
+    // (one statement); *found false for anything else.
     Status find_object_and_chunks(const std::string& name, const std::string& key,
                                   ObjectRecord* record, bool* found);
     // Its statement alone: the object under its own name and its chunks of
     // `span` (*found false when no object has that name as its own).
     Status fetch_object_and_chunks(const std::string& name, const std::string& key, ChunkSpan span,
-                                   ObjectRecord* record, Prefetched* fetched, bool* found);
+                                   Prefetched* fetched, bool* found);
     // The object found last (cached_key_ and the rest), and forgetting it
     // with the chunks fetched along.
     void remember_found(std::string key, int64_t id, const ObjectRecord& record);

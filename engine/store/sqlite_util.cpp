@@ -94,6 +94,11 @@ Statement& Statement::bind(int index, const std::string& value) {
     return *this;
 }
 
+Statement& Statement::bind_static(int index, const std::string& value) {
+    sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+    return *this;
+}
+
 Statement& Statement::bind_blob(int index, const std::string& bytes) {
     sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
     return *this;

@@ -26,6 +26,8 @@ public:
     Statement& bind(int index, int64_t value);
     Statement& bind(int index, double value);
     Statement& bind(int index, const std::string& value);  // as text
+    // As text, without copying it: it must outlive the step.
+    Statement& bind_static(int index, const std::string& value);
     Statement& bind_blob(int index, const std::string& bytes);
     // Binds the bytes without copying them: they must outlive the step.
     Statement& bind_blob_static(int index, const std::string& bytes);

@@ -371,6 +371,48 @@ TEST_F(HintedReads, AWriteBetweenLookupAndReadWins) {
     ASSERT_TRUE(db_.store->restore().ok());
 }
 
+// A hinted lookup hands its reader a record without the object's texts;
+// whatever comes after it in the transaction (a write of values, a change
+// of the record) works on the stored texts, which stay.
+TEST_F(HintedReads, TheObjectsTextsSurviveWhatFollowsAHintedRead) {
+    ASSERT_TRUE(objects::modify_object(db_, "H", [](store::ObjectRecord& r) {
+                    r.description = "the description";
+                    r.documentation = "the documentation";
+                    return Status::OK();
+                }).ok());
+    ASSERT_TRUE(db_.store->post().ok());
+    close(true);
+    for (Mode mode : {Mode::Update, Mode::Shared}) {  // in its write transaction, and loose
+        ASSERT_TRUE(open(mode).ok());
+        for (int i = 0; i < 2; ++i) {
+            {
+                store::ReadScope scope(*db_.store);
+                db_.store->expect_chunk_span(0, 0);
+                std::vector<double> out;
+                ASSERT_TRUE(read("H", {3, 4}, &out).ok());
+            }
+            if (i == 0) {
+                ASSERT_TRUE(write<double>("H", {3, 3}, {-3.0}).ok());
+            } else {
+                ASSERT_TRUE(objects::modify_object(db_, "H", [](store::ObjectRecord& r) {
+                                r.observed = HOBEND;
+                                return Status::OK();
+                            }).ok());
+            }
+        }
+        ASSERT_TRUE(db_.store->post().ok());
+        close(true);
+        ASSERT_TRUE(open(Mode::Read).ok());
+        store::ObjectRecord r;
+        ASSERT_TRUE(objects::find_object(db_, "H", &r).ok());
+        EXPECT_EQ("the description", r.description);
+        EXPECT_EQ("the documentation", r.documentation);
+        EXPECT_EQ(HOBEND, r.observed);
+        close(false);
+    }
+    ASSERT_TRUE(open(Mode::Update).ok());  // for TearDown
+}
+
 // A hinted lookup runs on its own, before the call's transaction. When the
 // call then needs another statement, it sees the object as that lookup saw
 // it or fails: never one state's record with another state's values.
