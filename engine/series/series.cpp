@@ -23,14 +23,18 @@ template <typename T>
 struct Codec {
     using SlotArray = Slots<T>;
     static SlotArray empty() { return empty_slots<T>(Missing<T>::codes[kSlotND]); }
-    static bool valid(const std::string& blob) {
+    // A chunk checked for reading: the bytes themselves, read in place.
+    using Checked = const std::string*;
+    static bool check(const std::string& blob, Checked* checked) {
+        *checked = &blob;
         Held held;
         return read_header(blob, &held) &&
                blob.size() == kChunkHeaderBytes + static_cast<size_t>(held.count) * sizeof(T);
     }
-    // Slots from..from+n-1 of a valid chunk into out[0..n-1]: ND where the
+    // Slots from..from+n-1 of a checked chunk into out[0..n-1]: ND where the
     // chunk holds none.
-    static void extract(const std::string& blob, int64_t from, int64_t n, T* out, T nd) {
+    static void extract(const Checked& checked, int64_t from, int64_t n, T* out, T nd) {
+        const std::string& blob = *checked;
         Held held;
         read_header(blob, &held);
         int64_t lo = std::min(std::max(from, held.first), from + n);
@@ -61,17 +65,16 @@ struct Codec<std::string> {
     static SlotArray empty() {
         return TextSlots(static_cast<size_t>(kChunkObservations), missing::kStringND);
     }
-    static bool valid(const std::string& blob) {
-        TextSlots scratch;
+    // A chunk checked for reading: its slots, decoded once.
+    using Checked = TextSlots;
+    static bool check(const std::string& blob, Checked* checked) {
+        *checked = empty();
         Held held;
-        return decode_text_slots(blob, &scratch, &held);
+        return decode_text_slots(blob, checked, &held);
     }
-    static void extract(const std::string& blob, int64_t from, int64_t n, std::string* out,
+    static void extract(Checked& checked, int64_t from, int64_t n, std::string* out,
                         const std::string&) {
-        TextSlots slots = empty();
-        Held held;
-        decode_text_slots(blob, &slots, &held);
-        std::move(slots.begin() + from, slots.begin() + from + n, out);
+        std::move(checked.begin() + from, checked.begin() + from + n, out);
     }
     static std::string encode_whole(const std::string* values) {
         return encode_text_slots(TextSlots(values, values + kChunkObservations),
@@ -183,15 +186,17 @@ Status read_span(Database& db, const ValuedObject& object, Span span, T* out) {
     std::vector<Chunk> chunks;
     CRQX_RETURN_IF_ERROR(
         db.store->read_chunk_span(name, chunk_of(span.first), chunk_of(span.last), &chunks));
-    for (const Chunk& c : chunks)
-        if (!Codec<T>::valid(c.data)) return damaged(name, c.number);
+    // Every chunk is checked before anything is written to out.
+    std::vector<typename Codec<T>::Checked> checked(chunks.size());
+    for (size_t i = 0; i < chunks.size(); ++i)
+        if (!Codec<T>::check(chunks[i].data, &checked[i])) return damaged(name, chunks[i].number);
     // Each element is written once: chunks in order, ND in the gaps.
     const T nd = nd_value<T>();
     int64_t written = 0;
-    for (const Chunk& c : chunks) {
-        Overlap o = overlap(c.number, span);
+    for (size_t i = 0; i < chunks.size(); ++i) {
+        Overlap o = overlap(chunks[i].number, span);
         std::fill(out + written, out + o.offset, nd);
-        Codec<T>::extract(c.data, o.from_slot, o.count, out + o.offset, nd);
+        Codec<T>::extract(checked[i], o.from_slot, o.count, out + o.offset, nd);
         written = o.offset + o.count;
     }
     std::fill(out + written, out + span.count(), nd);
