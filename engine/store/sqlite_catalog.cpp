@@ -158,7 +158,7 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
         // The scope's first statement: on its own (see Prefetched), kept
         // when it found a series, whose read it answers.
         bool found = false;
-        CRQX_RETURN_IF_ERROR(find_object_and_chunks(name, key, record, &found));
+        CRQX_RETURN_IF_ERROR(find_object_and_chunks(name, key, true, record, &found));
         if (found) {
             loose_ = true;
             return Status::OK();
@@ -166,8 +166,10 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
     }
     CRQX_RETURN_IF_ERROR(enter_snapshot());
     if (expected_ && in_snapshot()) {
+        // In a transaction, which may outlast the call: the whole record,
+        // kept as the object found for the calls that follow.
         bool found = false;
-        CRQX_RETURN_IF_ERROR(find_object_and_chunks(name, key, record, &found));
+        CRQX_RETURN_IF_ERROR(find_object_and_chunks(name, key, false, record, &found));
         if (found) return Status::OK();
     }
     Statement st(db_, sql.c_str());
@@ -183,35 +185,43 @@ Status SqliteStore::find_object(const std::string& name, ObjectRecord* record) {
 // The series under its own name and the chunks of the expected span, in
 // one statement: the chunks wait in prefetched_ for the read that follows.
 // Not found: *found false (an alias, no such object, or not a series:
-// find_object looks it up in full).
+// find_object looks it up in full). A whole record is kept as the object
+// found; a brief one (no texts) goes to the caller alone.
 Status SqliteStore::find_object_and_chunks(const std::string& name, const std::string& key,
-                                           ObjectRecord* record, bool* found) {
+                                           bool brief, ObjectRecord* record, bool* found) {
     const ChunkSpan span = *expected_;
     expected_.reset();  // one lookup per hint
     Prefetched fetched;
-    CRQX_RETURN_IF_ERROR(fetch_object_and_chunks(name, key, span, &fetched, found));
+    CRQX_RETURN_IF_ERROR(fetch_object_and_chunks(name, key, span, brief, &fetched, found));
     if (*found && fetched.record.object_class != HSERIE) *found = false;
     if (!*found) return Status::OK();
     *record = fetched.record;
+    if (!brief) remember_found(key, fetched.id, fetched.record);
     prefetched_ = std::move(fetched);
     return Status::OK();
 }
 
 Status SqliteStore::fetch_object_and_chunks(const std::string& name, const std::string& key,
-                                            ChunkSpan span, Prefetched* fetched, bool* found) {
-    // The record's columns but its texts (empty here); no column of
-    // objects but id shares its name with one of chunks.
-    static const std::string sql = [] {
-        std::string columns = kObjectColumns;
-        const std::string texts = "description, documentation";
-        columns.replace(columns.find(texts), texts.size(), "'', ''");
-        return "SELECT " + columns +
-               ", o.id, c.chunk, c.data, c.checksum FROM objects o"
-               " LEFT JOIN chunks c ON c.object_id = o.id AND c.chunk BETWEEN ?2 AND ?3"
-               " WHERE o.name_key = ?1 ORDER BY c.chunk";
+                                            ChunkSpan span, bool brief, Prefetched* fetched,
+                                            bool* found) {
+    // Whole, and brief: the record's texts left out (empty constants; each
+    // text column costs SQLite an allocation). No column of objects but id
+    // shares its name with one of chunks.
+    static const std::array<std::string, 2> sql = [] {
+        std::array<std::string, 2> out;
+        for (size_t brief = 0; brief < out.size(); ++brief) {
+            std::string columns = kObjectColumns;
+            const std::string texts = "description, documentation";
+            if (brief) columns.replace(columns.find(texts), texts.size(), "'', ''");
+            out[brief] = "SELECT " + columns +
+                         ", o.id, c.chunk, c.data, c.checksum FROM objects o"
+                         " LEFT JOIN chunks c ON c.object_id = o.id AND c.chunk BETWEEN ?2 AND ?3"
+                         " WHERE o.name_key = ?1 ORDER BY c.chunk";
+        }
+        return out;
     }();
     *found = false;
-    Statement st(db_, sql.c_str());
+    Statement st(db_, sql[brief ? 1 : 0].c_str());
     int rc = st.bind_static(1, key).bind(2, span.first).bind(3, span.last).step();
     if (rc == SQLITE_DONE) return Status::OK();
     if (rc != SQLITE_ROW) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
@@ -237,7 +247,7 @@ Status SqliteStore::confirm_loose_lookup() {
     Prefetched again;
     bool found = false;
     CRQX_RETURN_IF_ERROR(
-        fetch_object_and_chunks(before.record.name, before.key, before.span, &again, &found));
+        fetch_object_and_chunks(before.record.name, before.key, before.span, true, &again, &found));
     auto same_chunk = [](const std::pair<Chunk, int64_t>& a, const std::pair<Chunk, int64_t>& b) {
         return a.first.number == b.first.number && a.second == b.second;
     };

@@ -91,14 +91,16 @@ private:
         int64_t last = 0;
     };
     //
-    // The record that lookup gives leaves out the object's description and
-    // documentation (a read does not use them, and each text column costs
-    // SQLite an allocation): it goes to the reading caller only and is never
-    // kept as the object found (cached_record_), which a later change could
-    // write back.
+    // The record a loose lookup gives leaves out the object's description
+    // and documentation (a read does not use them, and each text column
+    // costs SQLite an allocation): it goes to the reading caller only and is
+    // never kept as the object found (cached_record_), which a later change
+    // could write back. In a transaction, which may outlast the call (update
+    // and write modes hold one), the lookup reads the whole record and keeps
+    // it, so the next calls on the object find it without a statement.
     struct Prefetched {
         std::string key;      // the object's name key
-        ObjectRecord record;  // without its texts
+        ObjectRecord record;  // without its texts when brief
         int64_t id = 0;
         ChunkSpan span;
         std::vector<std::pair<Chunk, int64_t>> chunks;  // with their stored checksums
@@ -133,13 +135,14 @@ private:
     void forget_cached();
     Status object_id(const std::string& name, int64_t* id);
     // find_object's lookup of a series together with the expected chunks
-    // (one statement); *found false for anything else.
-    Status find_object_and_chunks(const std::string& name, const std::string& key,
+    // (one statement); *found false for anything else. `brief`: the record
+    // without its texts, not kept as the object found.
+    Status find_object_and_chunks(const std::string& name, const std::string& key, bool brief,
                                   ObjectRecord* record, bool* found);
     // Its statement alone: the object under its own name and its chunks of
     // `span` (*found false when no object has that name as its own).
     Status fetch_object_and_chunks(const std::string& name, const std::string& key, ChunkSpan span,
-                                   Prefetched* fetched, bool* found);
+                                   bool brief, Prefetched* fetched, bool* found);
     // The object found last (cached_key_ and the rest), and forgetting it
     // with the chunks fetched along.
     void remember_found(std::string key, int64_t id, const ObjectRecord& record);
