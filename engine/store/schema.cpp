@@ -23,7 +23,17 @@ CREATE TABLE chunks(
 );
 )sql";
 
-// The rest of format 2 (unchanged since format 1).
+// The columns format 3 adds to objects: the one chunk of an object whose
+// values fit in one chunk, kept in its row (a short series is one row, read
+// with its record). While an object holds its chunk here, the chunks table
+// holds none of its chunks; a second chunk moves it there.
+const char* const kInlineColumns = R"sql(
+ALTER TABLE objects ADD COLUMN inline_chunk INTEGER;
+ALTER TABLE objects ADD COLUMN inline_checksum INTEGER;
+ALTER TABLE objects ADD COLUMN inline_data BLOB;
+)sql";
+
+// The rest of format 3 (unchanged since format 1 but for kInlineColumns).
 const char* const kSchema = R"sql(
 CREATE TABLE properties(
   key   TEXT PRIMARY KEY,
@@ -74,6 +84,7 @@ Status pragma_int(sqlite3* db, const char* sql, int* value) {
 Status create_schema(sqlite3* db, int64_t created_ms) {
     int rc = exec(db, kSchema);
     if (rc == SQLITE_OK) rc = exec(db, kChunksTable);
+    if (rc == SQLITE_OK) rc = exec(db, kInlineColumns);
     if (rc != SQLITE_OK) return sqlite_error(db, rc, "creating the tables", HFUSE);
     std::string marks = "PRAGMA application_id = " + std::to_string(kApplicationId) +
                         "; PRAGMA user_version = " + std::to_string(kFormatVersion) + ";";
@@ -95,10 +106,10 @@ Status format_version(sqlite3* db, int* version) {
     return pragma_int(db, "PRAGMA user_version", version);
 }
 
-Status upgrade_format(sqlite3* db) {
-    int version = 0;
-    CRQX_RETURN_IF_ERROR(format_version(db, &version));
-    if (version >= kFormatVersion) return Status::OK();
+namespace {
+
+// Format 1 -> 2: every value chunk moves from value_chunks to chunks.
+Status upgrade_format_1(sqlite3* db) {
     int rc = exec(db, kChunksTable);
     if (rc != SQLITE_OK) return sqlite_error(db, rc, "upgrading the file format", HLOCKD);
     {
@@ -117,9 +128,21 @@ Status upgrade_format(sqlite3* db) {
         }
         if (rc != SQLITE_DONE) return sqlite_error(db, rc, "upgrading the file format", HLOCKD);
     }
-    std::string finish =
-        "DROP TABLE value_chunks; PRAGMA user_version = " + std::to_string(kFormatVersion) + ";";
-    rc = exec(db, finish.c_str());
+    rc = exec(db, "DROP TABLE value_chunks;");
+    return rc == SQLITE_OK ? Status::OK()
+                           : sqlite_error(db, rc, "upgrading the file format", HLOCKD);
+}
+
+}  // namespace
+
+Status upgrade_format(sqlite3* db) {
+    int version = 0;
+    CRQX_RETURN_IF_ERROR(format_version(db, &version));
+    if (version >= kFormatVersion) return Status::OK();
+    if (version == 1) CRQX_RETURN_IF_ERROR(upgrade_format_1(db));
+    std::string finish = std::string(kInlineColumns) +
+                         "PRAGMA user_version = " + std::to_string(kFormatVersion) + ";";
+    int rc = exec(db, finish.c_str());
     return rc == SQLITE_OK ? Status::OK()
                            : sqlite_error(db, rc, "upgrading the file format", HLOCKD);
 }

@@ -39,7 +39,9 @@ Status format_version(sqlite3* db, int* version);
 // Brings a file of an older format to kFormatVersion in the caller's
 // transaction (nothing to do for a current one). Format 1 -> 2: every value
 // chunk moves from value_chunks (WITHOUT ROWID, whole chunks) to chunks,
-// gaining the slot header and its checksum; then the version is set.
+// gaining the slot header and its checksum. Format 2 -> 3: objects gain the
+// columns of an inline chunk (empty: every chunk stays where it is). Then
+// the version is set.
 Status upgrade_format(sqlite3* db);
 
 // HSUCC for a database of ours in a format this engine reads, HNZVDB for

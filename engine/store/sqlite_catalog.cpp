@@ -213,10 +213,12 @@ Status SqliteStore::fetch_object_and_chunks(const std::string& name, const std::
             std::string columns = kObjectColumns;
             const std::string texts = "description, documentation";
             if (brief) columns.replace(columns.find(texts), texts.size(), "'', ''");
+            // The inline chunk, else the chunk rows of the span.
             out[brief] = "SELECT " + columns +
-                         ", o.id, c.chunk, c.data, c.checksum FROM objects o"
-                         " LEFT JOIN chunks c ON c.object_id = o.id AND c.chunk BETWEEN ?2 AND ?3"
-                         " WHERE o.name_key = ?1 ORDER BY c.chunk";
+                         ", o.id, o.inline_chunk, o.inline_data, o.inline_checksum,"
+                         " c.chunk, c.data, c.checksum FROM objects o"
+                         " LEFT JOIN chunks c ON o.inline_chunk IS NULL AND c.object_id = o.id"
+                         " AND c.chunk BETWEEN ?2 AND ?3 WHERE o.name_key = ?1 ORDER BY c.chunk";
         }
         return out;
     }();
@@ -229,10 +231,15 @@ Status SqliteStore::fetch_object_and_chunks(const std::string& name, const std::
     fetched->key = key;
     fetched->id = st.column_int(15);
     fetched->span = span;
+    if (!st.column_is_null(16)) {
+        const int64_t number = st.column_int(16);
+        if (number >= span.first && number <= span.last)
+            fetched->chunks.push_back({Chunk{number, st.column_blob(17)}, st.column_int(18)});
+    }
     do {
-        if (st.column_is_null(16)) continue;  // no chunk in the span
+        if (st.column_is_null(19)) continue;  // no chunk row in the span
         fetched->chunks.push_back(
-            {Chunk{st.column_int(16), st.column_blob(17)}, st.column_int(18)});
+            {Chunk{st.column_int(19), st.column_blob(20)}, st.column_int(21)});
     } while ((rc = st.step()) == SQLITE_ROW);
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "finding object '" + name + "'", HLOCKD);
     *found = true;

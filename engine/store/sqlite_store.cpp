@@ -310,7 +310,9 @@ Status SqliteStore::enter_snapshot() {
 }
 
 void SqliteStore::expect_chunk_span(int64_t first, int64_t last) {
-    if (read_depth_ > 0 && format_ >= 2) expected_ = ChunkSpan{first, last};
+    // Not for an older file: another process may upgrade it meanwhile,
+    // which only the plain read notices.
+    if (read_depth_ > 0 && format_ >= kFormatVersion) expected_ = ChunkSpan{first, last};
 }
 
 void SqliteStore::remember_found(std::string key, int64_t id, const ObjectRecord& record) {

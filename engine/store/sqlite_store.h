@@ -153,6 +153,8 @@ private:
     Status check_not_alias(const std::string& name);
     // Removes the value chunks of object `id` (sqlite_chunks.cpp).
     Status delete_chunks(int64_t id);
+    // Moves object `id`'s inline chunk, if any, to the chunks table.
+    Status move_inline_chunk(int64_t id);
     // Removes the attributes and name lists of object `id`.
     Status delete_object_extras(int64_t id);
 

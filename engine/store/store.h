@@ -30,7 +30,7 @@ namespace store {
 
 // The version of the file format this engine writes (zavo_get_dbversion).
 // Files of format 1 are read as they are and upgraded by the first change.
-constexpr int kFormatVersion = 2;
+constexpr int kFormatVersion = 3;
 
 // The key under which lookups match a name: ASCII letters folded to upper
 // case, every other byte unchanged.

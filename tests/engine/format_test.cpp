@@ -121,14 +121,25 @@ protected:
     store::Database db_;
 };
 
-TEST_F(FormatTest, Format1FileReadsAsItIsAndUpgradesAtItsFirstChange) {
-    std::filesystem::copy_file(std::string(CRQX_TEST_DATA) + "/format1.crqx", path_);
+// Files an engine of each older format wrote (tests/engine/data, the same
+// contents each): read as they are, upgraded by their first change.
+class OlderFormat : public FormatTest, public ::testing::WithParamInterface<int> {
+protected:
+    void copy_file() {
+        std::filesystem::copy_file(
+            std::string(CRQX_TEST_DATA) + "/format" + std::to_string(GetParam()) + ".crqx", path_);
+    }
+};
+
+TEST_P(OlderFormat, ReadsAsItIsAndUpgradesAtItsFirstChange) {
+    const int old = GetParam();
+    copy_file();
     const std::string original = bytes_of(path_);
 
     // Read mode and a writing mode that only reads leave the file alone.
     for (Mode mode : {Mode::Read, Mode::Update}) {
         ASSERT_TRUE(open(mode).ok());
-        EXPECT_EQ(1, version());
+        EXPECT_EQ(old, version());
         expect_format1_contents();
         EXPECT_TRUE(db_.store->check_file().ok());
         close(true);
@@ -138,22 +149,31 @@ TEST_F(FormatTest, Format1FileReadsAsItIsAndUpgradesAtItsFirstChange) {
     // A change that is undone takes the upgrade with it.
     ASSERT_TRUE(open(Mode::Shared).ok());
     ASSERT_TRUE(write<double>("P", {1100, 1100}, {7.0}).ok());
-    EXPECT_EQ(2, version());
+    EXPECT_EQ(store::kFormatVersion, version());
     ASSERT_TRUE(db_.store->restore().ok());
-    EXPECT_EQ(1, version());
+    EXPECT_EQ(old, version());
     expect_format1_contents();
     close(false);
-    EXPECT_TRUE(has_table(path_, "value_chunks"));
+    EXPECT_EQ(old == 1, has_table(path_, "value_chunks"));
 
     // A posted change upgrades the whole file: every value travels.
     ASSERT_TRUE(open(Mode::Update).ok());
     ASSERT_TRUE(write<double>("P", {1100, 1100}, {7.0}).ok());
-    EXPECT_EQ(2, version());
+    ASSERT_TRUE(write<double>("K", {0, 0}, {43.25}).ok());  // a short one, now kept inline
+    EXPECT_EQ(store::kFormatVersion, version());
     close(true);
     EXPECT_FALSE(has_table(path_, "value_chunks"));
     EXPECT_TRUE(has_table(path_, "chunks"));
     ASSERT_TRUE(open(Mode::Read).ok());
-    EXPECT_EQ(2, version());
+    EXPECT_EQ(store::kFormatVersion, version());
+    std::vector<double> k;
+    ASSERT_TRUE(read("K", {0, 0}, &k).ok());
+    EXPECT_EQ(43.25, k[0]);
+    close(false);
+    ASSERT_TRUE(open(Mode::Update).ok());
+    ASSERT_TRUE(write<double>("K", {0, 0}, {42.25}).ok());
+    close(true);
+    ASSERT_TRUE(open(Mode::Read).ok());
     expect_format1_contents();
     std::vector<double> added;
     ASSERT_TRUE(read("P", {1100, 1100}, &added).ok());
@@ -162,10 +182,10 @@ TEST_F(FormatTest, Format1FileReadsAsItIsAndUpgradesAtItsFirstChange) {
     close(false);
 }
 
-TEST_F(FormatTest, OverwritingAFormat1FileLeavesAnEmptyCurrentOne) {
-    std::filesystem::copy_file(std::string(CRQX_TEST_DATA) + "/format1.crqx", path_);
+TEST_P(OlderFormat, OverwritingLeavesAnEmptyCurrentFile) {
+    copy_file();
     ASSERT_TRUE(open(Mode::Overwrite).ok());
-    EXPECT_EQ(2, version());
+    EXPECT_EQ(store::kFormatVersion, version());
     std::vector<store::ObjectRecord> all;
     ASSERT_TRUE(db_.store->list_objects(&all).ok());
     EXPECT_TRUE(all.empty());
@@ -173,6 +193,91 @@ TEST_F(FormatTest, OverwritingAFormat1FileLeavesAnEmptyCurrentOne) {
     ASSERT_TRUE(write<double>("S", {0, 0}, {1.0}).ok());
     close(true);
     EXPECT_FALSE(has_table(path_, "value_chunks"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, OlderFormat, ::testing::Values(1, 2));
+
+// Where an object's chunks are kept, straight from SQLite: "inline N" for
+// a chunk in its row, then the numbers of its chunk rows.
+std::string chunk_places(const std::string& path, const char* name) {
+    sqlite3* db = nullptr;
+    std::string out;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT 'inline ' || inline_chunk FROM objects"
+                           " WHERE name = ?1 AND inline_chunk IS NOT NULL UNION ALL"
+                           " SELECT c.chunk FROM chunks c JOIN objects o ON o.id = c.object_id"
+                           " WHERE o.name = ?1",
+                           -1, &st, nullptr);
+        sqlite3_bind_text(st, 1, name, -1, SQLITE_STATIC);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            out += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) + " ";
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+// An object whose values fit in one chunk keeps it in its row; a second
+// chunk moves it to the chunk rows, and the values follow every move.
+TEST_F(FormatTest, AShortObjectsChunkLivesInItsRowUntilASecondComes) {
+    ASSERT_TRUE(open(Mode::Create).ok());
+    ASSERT_TRUE(objects::create_object(db_, "S", {HSERIE, HDAILY, HPRECN, 0, 0}).ok());
+    ASSERT_TRUE(write("S", {1030, 1039}, std::vector<double>(10, 1.5)).ok());
+    ASSERT_TRUE(write("S", {1040, 1040}, std::vector<double>{2.5}).ok());  // the same chunk
+    close(true);
+    EXPECT_EQ("inline 1 ", chunk_places(path_, "S"));
+
+    ASSERT_TRUE(open(Mode::Update).ok());
+    ASSERT_TRUE(objects::copy_object(db_, db_, "S", "C").ok());
+    ASSERT_TRUE(write("S", {5000, 5000}, std::vector<double>{3.5}).ok());  // another chunk
+    close(true);
+    EXPECT_EQ("1 4 ", chunk_places(path_, "S"));
+    EXPECT_EQ("inline 1 ", chunk_places(path_, "C"));
+
+    ASSERT_TRUE(open(Mode::Update).ok());
+    ASSERT_TRUE(write("S", {1030, 1030}, std::vector<double>{-1.5}).ok());  // stays a row
+    std::vector<double> s, c;
+    for (bool hinted : {false, true}) {
+        store::ReadScope scope(*db_.store);
+        if (hinted) db_.store->expect_chunk_span(1, 1);
+        ASSERT_TRUE(read("C", {1030, 1040}, &c).ok());
+    }
+    ASSERT_TRUE(read("S", {1030, 5000}, &s).ok());
+    EXPECT_EQ(-1.5, s[0]);
+    EXPECT_EQ(1.5, s[1]);
+    EXPECT_EQ(2.5, s[10]);
+    EXPECT_EQ(3.5, s.back());
+    EXPECT_EQ(1.5, c[0]);
+    EXPECT_EQ(2.5, c[10]);
+    EXPECT_TRUE(db_.store->check_file().ok());
+    ASSERT_TRUE(objects::delete_object(db_, "C").ok());
+    close(true);
+    EXPECT_EQ("1 4 ", chunk_places(path_, "S"));
+    EXPECT_EQ("", chunk_places(path_, "C"));
+}
+
+// A chunk kept in its row and among the chunk rows at once is damage the
+// file check reports.
+TEST_F(FormatTest, AChunkKeptTwiceIsReported) {
+    ASSERT_TRUE(open(Mode::Create).ok());
+    ASSERT_TRUE(objects::create_object(db_, "S", {HSERIE, HDAILY, HPRECN, 0, 0}).ok());
+    ASSERT_TRUE(write("S", {0, 0}, std::vector<double>{1.5}).ok());
+    close(true);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(path_.c_str(), &db));
+    ASSERT_EQ(SQLITE_OK,
+              sqlite3_exec(db,
+                           "INSERT INTO chunks(object_id, chunk, checksum, data)"
+                           " SELECT id, inline_chunk, inline_checksum, inline_data FROM objects",
+                           nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+    ASSERT_TRUE(open(Mode::Read).ok());
+    Status s = db_.store->check_file();
+    EXPECT_EQ(HIFAIL, s.code());
+    EXPECT_NE(std::string::npos, s.message().find("kept inline beside chunk rows")) << s.message();
+    close(false);
 }
 
 TEST_F(FormatTest, NewerFormatIsRefused) {

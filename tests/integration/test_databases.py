@@ -224,7 +224,7 @@ def test_description_documentation_and_dates(session, store, opendb, db_path):
     assert p.zavo_get_db_dates(key, cdate, mdate) == p.HSUCC
     version = [0]
     # Files and the server's tables have formats of their own.
-    expected = {"file": 2, "server": 1}[store.kind]
+    expected = {"file": 3, "server": 1}[store.kind]
     assert p.zavo_get_dbversion(key, version) == p.HSUCC and version[0] == expected
 
 
