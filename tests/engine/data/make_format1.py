@@ -1,8 +1,9 @@
-"""Made tests/engine/data/format1.crqx with an engine that wrote format 1
-(kept for the record: today's engine writes a newer format, so running this
-again makes a file of that format instead).
+"""Made tests/engine/data/format1.crqx with an engine that wrote format 1,
+and format2.crqx with one that wrote format 2 (kept for the record: today's
+engine writes a newer format, so running this again makes a file of that
+format instead).
 
-Contents (read back by format_upgrade_test.cpp):
+Contents (read back by format_test.cpp):
   P   daily precision series, indexes 1000..1099: 1000.5 + i, index 1050 NA (the FPRCNA code)
   N   daily numeric series, indexes 2040..2049 (crossing a chunk boundary): i * 0.5
   T   daily string series, indexes 10..12: "alpha", "", "gamma"
