@@ -26,6 +26,19 @@ bool intact(int64_t chunk, int64_t stored_checksum, const std::string& data) {
     return static_cast<uint64_t>(stored_checksum) == chunk_checksum(chunk, data);
 }
 
+// Runs `st` with object `id` and chunk `c` bound as ?1 (id), ?2 (number),
+// ?3 (checksum) and ?4 (bytes).
+int step_with_chunk(Statement& st, int64_t id, const Chunk& c) {
+    st.bind(1, id).bind(2, c.number);
+    st.bind(3, static_cast<int64_t>(chunk_checksum(c.number, c.data)));
+    return st.bind_blob_static(4, c.data).step();
+}
+
+// Empties object ?1's inline chunk.
+constexpr const char* kClearInline =
+    "UPDATE objects SET inline_chunk = NULL, inline_checksum = NULL, inline_data = NULL"
+    " WHERE id = ?1 AND inline_chunk IS NOT NULL";
+
 }  // namespace
 
 // The object is resolved in the same statement unless this transaction
@@ -102,14 +115,11 @@ Status SqliteStore::write_chunks(const std::string& name, const std::vector<Chun
     int64_t id = 0;
     CRQX_RETURN_IF_ERROR(object_id(name, &id));
     if (chunks.size() == 1) {
-        const Chunk& c = chunks.front();
         Statement st(db_,
                      "UPDATE objects SET inline_chunk = ?2, inline_checksum = ?3, inline_data = ?4"
                      " WHERE id = ?1 AND (inline_chunk IS NULL OR inline_chunk = ?2)"
                      " AND NOT EXISTS (SELECT 1 FROM chunks WHERE object_id = ?1)");
-        st.bind(1, id).bind(2, c.number);
-        st.bind(3, static_cast<int64_t>(chunk_checksum(c.number, c.data)));
-        int rc = st.bind_blob_static(4, c.data).step();
+        int rc = step_with_chunk(st, id, chunks.front());
         if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "writing values", HLOCKD);
         if (sqlite3_changes(db_) == 1) return Status::OK();
     }
@@ -119,9 +129,7 @@ Status SqliteStore::write_chunks(const std::string& name, const std::vector<Chun
                      "INSERT INTO chunks(object_id, chunk, checksum, data) VALUES (?1, ?2, ?3, ?4)"
                      " ON CONFLICT(object_id, chunk) DO UPDATE"
                      " SET checksum = excluded.checksum, data = excluded.data");
-        st.bind(1, id).bind(2, c.number);
-        st.bind(3, static_cast<int64_t>(chunk_checksum(c.number, c.data)));
-        int rc = st.bind_blob_static(4, c.data).step();
+        int rc = step_with_chunk(st, id, c);
         if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "writing values", HLOCKD);
     }
     return Status::OK();
@@ -135,9 +143,7 @@ Status SqliteStore::move_inline_chunk(int64_t id) {
     int rc = copy.bind(1, id).step();
     if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "writing values", HLOCKD);
     if (sqlite3_changes(db_) == 0) return Status::OK();
-    Statement clear(db_,
-                    "UPDATE objects SET inline_chunk = NULL, inline_checksum = NULL,"
-                    " inline_data = NULL WHERE id = ?1");
+    Statement clear(db_, kClearInline);
     rc = clear.bind(1, id).step();
     return rc == SQLITE_DONE ? Status::OK() : sqlite_error(db_, rc, "writing values", HLOCKD);
 }
@@ -145,9 +151,7 @@ Status SqliteStore::move_inline_chunk(int64_t id) {
 Status SqliteStore::delete_chunks(int64_t id) {
     prefetched_.reset();
     if (format_ >= 3) {
-        Statement clear(db_,
-                        "UPDATE objects SET inline_chunk = NULL, inline_checksum = NULL,"
-                        " inline_data = NULL WHERE id = ?1 AND inline_chunk IS NOT NULL");
+        Statement clear(db_, kClearInline);
         int rc = clear.bind(1, id).step();
         if (rc != SQLITE_DONE) return sqlite_error(db_, rc, "deleting values", HLOCKD);
     }
